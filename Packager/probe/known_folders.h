@@ -1,0 +1,26 @@
+// Folders the run needs, each read afresh; a lookup that cannot answer gives
+// the empty string.
+#pragma once
+
+#include "base/win32.h"
+#include "base/wide_string.h"
+
+namespace quillane {
+
+// The temporary folder (ending in a backslash), or empty when it cannot be
+// read or is the Windows folder.
+WideString GetWorkingBase();
+
+// HKLM "Software\Microsoft\Windows\CurrentVersion" value "ProgramFilesPath",
+// expanded.
+WideString GetProgramFilesFolder();
+
+// HKLM "...\Explorer\User Shell Folders" value "Common Programs", expanded.
+WideString GetCommonProgramsFolder();
+
+// A registry text of at most 260 bytes, terminated where the data ends and
+// with %VARIABLES% expanded into 260 units; empty when the key or value is
+// missing, the value is larger, or the expansion does not fit.
+WideString ReadExpandedRegistryText(HKEY root, const wchar_t* subkey, const wchar_t* value);
+
+}  // namespace quillane

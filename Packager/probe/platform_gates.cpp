@@ -1,0 +1,125 @@
+#include "probe/platform_gates.h"
+
+#include <cstddef>
+
+#include "probe/version_gate.h"
+
+namespace quillane {
+namespace {
+
+const TokenFunctions kPlatformTokenFunctions = {OpenThreadToken, OpenProcessToken,
+                                                GetTokenInformation, CloseHandle};
+const TokenFunctions* tokenFunctions = &kPlatformTokenFunctions;
+
+// The plain record, not the extended one; a failed call leaves major 0.
+OSVERSIONINFOW QueryVersion() {
+  OSVERSIONINFOW version;
+  ZeroMemory(&version, sizeof(version));
+  version.dwOSVersionInfoSize = sizeof(version);
+  version.dwMajorVersion = 0;
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+  GetVersionExW(&version);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+  return version;
+}
+
+// Owns a token opened through the replaceable token functions.
+class TokenHandle {
+ public:
+  TokenHandle() = default;
+  TokenHandle(const TokenHandle&) = delete;
+  TokenHandle& operator=(const TokenHandle&) = delete;
+  ~TokenHandle() {
+    if (handle_) tokenFunctions->closeHandle(handle_);
+  }
+  HANDLE* Receive() { return &handle_; }
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+bool OpenEffectiveToken(TokenHandle& token) {
+  if (tokenFunctions->openThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, token.Receive())) {
+    return true;
+  }
+  if (GetLastError() != ERROR_NO_TOKEN) return false;
+  return tokenFunctions->openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) != 0;
+}
+
+// Walks no further than the entries that the returned length holds.
+bool ListsGroup(const void* buffer, DWORD length, PSID wanted) {
+  const TOKEN_GROUPS& groups = *static_cast<const TOKEN_GROUPS*>(buffer);
+  const size_t entriesOffset = offsetof(TOKEN_GROUPS, Groups);
+  const size_t room = (length - entriesOffset) / sizeof(SID_AND_ATTRIBUTES);
+  for (DWORD index = 0; index < groups.GroupCount && index < room; ++index) {
+    if (EqualSid(groups.Groups[index].Sid, wanted)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+static_assert(sizeof(OSVERSIONINFOW) == 276, "the plain version record");
+
+int IsWindows2000() {
+  OSVERSIONINFOW version = QueryVersion();
+  return IsWindows2000Version(version.dwMajorVersion, version.dwMinorVersion) ? 1 : 0;
+}
+
+int IsSupportedOs(int32_t allowWindows2000) {
+  if (IsWindows2000() == 1 && allowWindows2000 == 0) return 0;
+  OSVERSIONINFOW version = QueryVersion();
+  return IsSupportedVersion(version.dwMajorVersion, version.dwMinorVersion, allowWindows2000) ? 1
+                                                                                            : 0;
+}
+
+int IsUserAdmin() {
+  TokenHandle token;
+  if (!OpenEffectiveToken(token)) return 0;
+
+  DWORD needed = 0;
+  if (tokenFunctions->getTokenInformation(token.Get(), TokenGroups, nullptr, 0, &needed) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(TOKEN_GROUPS)) {
+    return 0;
+  }
+  void* buffer = HeapAlloc(GetProcessHeap(), 0, needed);
+  if (!buffer) return 0;
+  int isAdmin = 0;
+  DWORD length = needed;
+  if (tokenFunctions->getTokenInformation(token.Get(), TokenGroups, buffer, length, &needed)) {
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                 DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators)) {
+      isAdmin = ListsGroup(buffer, length, administrators) ? 1 : 0;
+      FreeSid(administrators);
+    }
+  }
+  HeapFree(GetProcessHeap(), 0, buffer);
+  return isAdmin;
+}
+
+int IsWow64() {
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+  BOOL answer = FALSE;
+  HMODULE kernel = GetModuleHandleW(L"kernel32");
+  if (!kernel) return 0;
+  // Through void(*)() so the compiler accepts the change of function type.
+  auto isWow64Process = reinterpret_cast<IsWow64ProcessFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(kernel, "IsWow64Process")));
+  if (!isWow64Process) return 0;
+  if (!isWow64Process(GetCurrentProcess(), &answer)) return 0;
+  return answer ? 1 : 0;
+}
+
+void SetTokenFunctionsForTesting(const TokenFunctions* functions) {
+  tokenFunctions = functions ? functions : &kPlatformTokenFunctions;
+}
+
+}  // namespace quillane

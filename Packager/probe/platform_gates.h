@@ -1,0 +1,39 @@
+// Facts about the running system that gate the run: its Windows version,
+// whether the user is an administrator, and whether a 32-bit process runs on
+// 64-bit Windows.
+#pragma once
+
+#include <cstdint>
+
+#include "base/win32.h"
+
+namespace quillane {
+
+// 1 for Windows 5.0, else 0 (also when the version cannot be read).
+int IsWindows2000();
+
+// 1 when the installer may run on this Windows version, else 0.
+int IsSupportedOs(int32_t allowWindows2000);
+
+// 1 when the effective token (the thread's when it impersonates, otherwise
+// the process's) lists the built-in Administrators group, whatever the
+// group's attributes; 0 otherwise and on any failing call.
+int IsUserAdmin();
+
+// Non-zero when this 32-bit process runs under WOW64; 0 when it does not or
+// when the platform cannot tell.
+int IsWow64();
+
+// The token calls of IsUserAdmin. A test replaces them to reach answers that
+// a real system cannot be made to give (a user who is no administrator, a
+// failing call); null restores the platform's own.
+struct TokenFunctions {
+  BOOL(WINAPI* openThreadToken)(HANDLE thread, DWORD access, BOOL openAsSelf, PHANDLE token);
+  BOOL(WINAPI* openProcessToken)(HANDLE process, DWORD access, PHANDLE token);
+  BOOL(WINAPI* getTokenInformation)(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID buffer,
+                                    DWORD length, PDWORD needed);
+  BOOL(WINAPI* closeHandle)(HANDLE handle);
+};
+void SetTokenFunctionsForTesting(const TokenFunctions* functions);
+
+}  // namespace quillane

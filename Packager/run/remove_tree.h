@@ -1,0 +1,18 @@
+// Removal of the unpacked working tree and of empty leftover folders. Neither
+// retries nor reports; the first failure ends the walk.
+#pragma once
+
+#include "base/win32.h"
+
+namespace quillane {
+
+// Deletes the folder with everything under it, clearing read-only and other
+// marks first. Entries whose names begin with "." are left alone, so a folder
+// holding one cannot be removed. 1 when the folder itself was removed, else 0.
+int DeleteTree(const wchar_t* folder);
+
+// Removes the folder only when it holds no files and no sub-folders (entries
+// whose names begin with "." are not counted). 1 when it was removed, else 0.
+int RemoveEmptyFolder(const wchar_t* folder);
+
+}  // namespace quillane

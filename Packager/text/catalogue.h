@@ -1,0 +1,28 @@
+// The error texts the user may see in the one message box, in the user's
+// language; fixed in the program rather than in its resources.
+#pragma once
+
+#include <cstdint>
+
+#include "base/wide_string.h"
+
+namespace quillane {
+
+enum class CatalogueLanguage { English, Japanese, SimplifiedChinese, TraditionalChinese };
+
+// By the whole LANGID: 0x0411, 0x0404 and 0x0804 have their own texts, every
+// other value (other Chinese sublanguages included) gets English.
+CatalogueLanguage ChooseCatalogueLanguage(uint16_t userLanguage);
+
+// The fixed text of a catalogue code (101, 102, 104, 1001) in a language;
+// null for any other code.
+const Unit* CatalogueText(int32_t code, CatalogueLanguage language);
+
+// Fills the four process-wide catalogue strings once per run.
+void InitMessageCatalogue(uint16_t userLanguage);
+
+// The catalogue text for a result code, or empty for a code outside it (and
+// for every code before InitMessageCatalogue has run).
+WideString GetResultMessage(int32_t code);
+
+}  // namespace quillane

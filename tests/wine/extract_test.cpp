@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include "run/extract.h"
+#include "test_support.h"
+
+using quillane::ExtractResourceToFile;
+using namespace quillane_test;
+
+namespace {
+
+constexpr uint16_t kPatternId = 200;
+constexpr uint16_t kEmptyId = 201;
+
+TEST(ExtractResourceToFile, WritesTheResourceByteForByte) {
+  ScratchFolder folder;
+  const std::string expected = OwnResource(kPatternId);
+  ASSERT_EQ(expected.size(), 4096u);  // data/pattern.bin, with CR, LF, ^Z and NUL inside
+
+  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"pattern.bin"), 0u);
+  EXPECT_EQ(ReadFileBytes(folder / L"pattern.bin"), expected);
+
+  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kEmptyId, L"empty.bin"), 0u);
+  bool exists = false;
+  EXPECT_EQ(ReadFileBytes(folder / L"empty.bin", &exists), "");
+  EXPECT_TRUE(exists);
+}
+
+TEST(ExtractResourceToFile, FolderWithTrailingBackslashLandsInThatFolder) {
+  ScratchFolder folder;
+  EXPECT_EQ(ExtractResourceToFile((folder.Path() + L"\\").c_str(), kPatternId, L"setup.exe"), 0u);
+  EXPECT_EQ(ReadFileBytes(folder / L"setup.exe"), OwnResource(kPatternId));
+}
+
+TEST(ExtractResourceToFile, ReplacesAnExistingLongerFile) {
+  ScratchFolder folder;
+  WriteFileBytes(folder / L"target.bin", std::string(10000, 'x'));
+  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"target.bin"), 0u);
+  EXPECT_EQ(ReadFileBytes(folder / L"target.bin"), OwnResource(kPatternId));
+}
+
+TEST(ExtractResourceToFile, HiddenTargetIsRefused) {
+  ScratchFolder folder;
+  WriteFileBytes(folder / L"hidden.bin", "old");
+  ASSERT_TRUE(SetFileAttributesW((folder / L"hidden.bin").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"hidden.bin"),
+            static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(ReadFileBytes(folder / L"hidden.bin"), "old");
+}
+
+TEST(ExtractResourceToFile, TargetHeldOpenByAnotherHandleGivesSharingViolation) {
+  ScratchFolder folder;
+  WriteFileBytes(folder / L"busy.bin", "old");
+  HANDLE holder = CreateFileW((folder / L"busy.bin").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"busy.bin"),
+            static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  CloseHandle(holder);
+  EXPECT_EQ(ReadFileBytes(folder / L"busy.bin"), "old");
+}
+
+TEST(ExtractResourceToFile, FailuresCreateNoFile) {
+  ScratchFolder folder;
+  const std::wstring missingFolder = folder / L"not-there";
+  EXPECT_EQ(ExtractResourceToFile(missingFolder.c_str(), kPatternId, L"a.bin"),
+            static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_FALSE(PathExists(missingFolder));
+
+  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), 4321, L"b.bin"),
+            static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
+  EXPECT_FALSE(PathExists(folder / L"b.bin"));
+}
+
+TEST(ExtractResourceToFile, PathThatDoesNotFitItsBufferIsRefusedWithoutAFile) {
+  ScratchFolder folder;
+  // folder + "\" + name must fit 521 characters; one more is refused.
+  const size_t room = quillane::kTargetPathUnits - 1 - folder.Path().size() - 1;
+  const std::wstring tooLong(room + 1, L'n');
+  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, tooLong.c_str()),
+            static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+
+  // A name of more than 255 characters is not a valid file name, so even the
+  // exact fit fails at creation, never with the overflow code, and leaves
+  // nothing behind.
+  const std::wstring exactFit(room, L'n');
+  EXPECT_NE(ExtractResourceToFile(folder.Path().c_str(), kPatternId, exactFit.c_str()),
+            static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+  WIN32_FIND_DATAW entry;
+  HANDLE listing = FindFirstFileW((folder / L"n*").c_str(), &entry);
+  EXPECT_EQ(listing, INVALID_HANDLE_VALUE);
+  if (listing != INVALID_HANDLE_VALUE) FindClose(listing);
+}
+
+}  // namespace

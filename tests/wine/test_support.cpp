@@ -1,0 +1,101 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include "run/remove_tree.h"
+
+namespace quillane_test {
+
+std::wstring UniqueName(const wchar_t* prefix) {
+  static unsigned counter = 0;
+  wchar_t text[64];
+  swprintf(text, 64, L"%ls-%lu-%u-%u", prefix, GetCurrentProcessId(), GetTickCount(), ++counter);
+  return text;
+}
+
+ScratchFolder::ScratchFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  path_ = std::wstring(temp) + UniqueName(L"qs-test");
+  EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << GetLastError();
+}
+
+ScratchFolder::~ScratchFolder() { quillane::DeleteTree(path_.c_str()); }
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError();
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  CloseHandle(file);
+}
+
+std::string ReadFileBytes(const std::wstring& path, bool* exists) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (exists) *exists = file != INVALID_HANDLE_VALUE;
+  std::string bytes;
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char chunk[65536];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool PathExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void MakeFolder(const std::wstring& path) {
+  ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << GetLastError();
+}
+
+std::string OwnResource(unsigned id) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(id), RT_RCDATA);
+  if (!found) return std::string();
+  const char* bytes = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  return std::string(bytes, SizeofResource(nullptr, found));
+}
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH];
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring text(path, length);
+  return text.substr(0, text.find_last_of(L'\\'));
+}
+
+bool StartChild(const std::wstring& program, const std::wstring& arguments, Child& child) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  child.started = CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0,
+                                 nullptr, nullptr, &startup, &child.info) != 0;
+  return child.started;
+}
+
+DWORD Child::WaitForExit(DWORD milliseconds) {
+  if (!started) return static_cast<DWORD>(-1);
+  WaitForSingleObject(info.hProcess, milliseconds);
+  DWORD code = 0;
+  GetExitCodeProcess(info.hProcess, &code);
+  return code;
+}
+
+Child::~Child() {
+  if (!started) return;
+  if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 99);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+}
+
+long long RunAndWait(const std::wstring& program, const std::wstring& arguments) {
+  Child child;
+  if (!StartChild(program, arguments, child)) return -1;
+  return child.WaitForExit(INFINITE);
+}
+
+}  // namespace quillane_test

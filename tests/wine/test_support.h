@@ -1,0 +1,52 @@
+// Helpers shared by the Windows-side tests: scratch folders, files, registry
+// keys and child processes, all real.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/win32.h"
+
+namespace quillane_test {
+
+// A fresh folder under the temporary folder, removed (best effort) at the end.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  const std::wstring& Path() const { return path_; }
+  std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+ private:
+  std::wstring path_;
+};
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The whole file, or nullopt-like: `exists` false when it cannot be opened.
+std::string ReadFileBytes(const std::wstring& path, bool* exists = nullptr);
+bool PathExists(const std::wstring& path);
+void MakeFolder(const std::wstring& path);
+
+// The bytes of an RCDATA resource of this test program.
+std::string OwnResource(unsigned id);
+
+// Folder of this test program (its helper programs lie beside it).
+std::wstring ProgramFolder();
+
+// Starts a program with a command line and waits for it; the full 32-bit
+// exit code, or -1 when it could not be started.
+long long RunAndWait(const std::wstring& program, const std::wstring& arguments);
+
+// A started child that the test ends by itself.
+struct Child {
+  PROCESS_INFORMATION info{};
+  bool started = false;
+  ~Child();
+  DWORD WaitForExit(DWORD milliseconds = 30000);
+};
+bool StartChild(const std::wstring& program, const std::wstring& arguments, Child& child);
+
+// A name no other test or run uses.
+std::wstring UniqueName(const wchar_t* prefix);
+
+}  // namespace quillane_test
