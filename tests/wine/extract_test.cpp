@@ -38,15 +38,6 @@ TEST(ExtractResourceToFile, ReplacesAnExistingLongerFile) {
   EXPECT_EQ(ReadFileBytes(folder / L"target.bin"), OwnResource(kPatternId));
 }
 
-TEST(ExtractResourceToFile, HiddenTargetIsRefused) {
-  ScratchFolder folder;
-  WriteFileBytes(folder / L"hidden.bin", "old");
-  ASSERT_TRUE(SetFileAttributesW((folder / L"hidden.bin").c_str(), FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"hidden.bin"),
-            static_cast<DWORD>(ERROR_ACCESS_DENIED));
-  EXPECT_EQ(ReadFileBytes(folder / L"hidden.bin"), "old");
-}
-
 TEST(ExtractResourceToFile, TargetHeldOpenByAnotherHandleGivesSharingViolation) {
   ScratchFolder folder;
   WriteFileBytes(folder / L"busy.bin", "old");

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs a command with a fresh Wine prefix of its own on a private X display:
+#   scripts/wine-session.sh <command...>
+# The prefix is created once (wineboot) and shared by everything the command
+# starts; it is removed, and its wineserver ended, when the command ends.
+set -euo pipefail
+: "${QUILLANE_WINE:=/usr/lib/wine/wine64}"
+export QUILLANE_WINE
+
+if [ -z "${QUILLANE_IN_XVFB:-}" ]; then
+  # xvfb-run picks a free display and takes care of the X authority.
+  QUILLANE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+fi
+
+session=$(mktemp -d "${TMPDIR:-/tmp}/quillane-wine.XXXXXX")
+export WINEPREFIX="$session/prefix"
+export WINEDEBUG=-all
+# No Mono or Gecko prompts in a prefix that only runs test programs.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  WINEPREFIX="$WINEPREFIX" "$(dirname "$QUILLANE_WINE")/wineserver" -k 2>/dev/null || true
+  rm -rf "$session"
+}
+trap cleanup EXIT
+
+"$QUILLANE_WINE" wineboot -i >/dev/null 2>&1
+"$(dirname "$QUILLANE_WINE")/wineserver" -w
+"$@"

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include "probe/known_folders.h"
+#include "test_support.h"
+
+using namespace quillane;
+using namespace quillane_test;
+
+namespace {
+
+std::wstring Text(const WideString& text) { return std::wstring(AsWide(text.CStr()), text.Length()); }
+
+// A key of the test's own under HKCU, removed afterwards.
+class TestKey {
+ public:
+  TestKey() : path_(L"Software\\QuillaneTests\\" + UniqueName(L"folders")) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+  }
+  ~TestKey() {
+    RegCloseKey(key_);
+    RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
+  }
+  void Set(const wchar_t* name, DWORD type, const void* data, size_t bytes) {
+    ASSERT_EQ(RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data),
+                             static_cast<DWORD>(bytes)),
+              ERROR_SUCCESS);
+  }
+  void SetText(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) {
+    Set(name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  }
+  std::wstring Read(const wchar_t* name) {
+    return Text(ReadExpandedRegistryText(HKEY_CURRENT_USER, path_.c_str(), name));
+  }
+
+ private:
+  std::wstring path_;
+  HKEY key_ = nullptr;
+};
+
+TEST(RegistryFolder, MissingKeyOrValueGivesEmpty) {
+  TestKey key;
+  EXPECT_EQ(key.Read(L"absent"), L"");
+  EXPECT_EQ(Text(ReadExpandedRegistryText(HKEY_CURRENT_USER, L"Software\\QuillaneTests\\none",
+                                          L"x")),
+            L"");
+}
+
+TEST(RegistryFolder, TextIsExpandedWhateverItsType) {
+  TestKey key;
+  SetEnvironmentVariableW(L"QUILLANE_TEST_ROOT", L"D:\\Vendor Root");
+  key.SetText(L"plain", L"C:\\Program Files");
+  key.SetText(L"expand", L"%QUILLANE_TEST_ROOT%\\Programs", REG_EXPAND_SZ);
+  key.SetText(L"expandInSz", L"%QUILLANE_TEST_ROOT%", REG_SZ);
+  key.SetText(L"unknownVariable", L"%QUILLANE_NOT_SET%\\x", REG_EXPAND_SZ);
+  EXPECT_EQ(key.Read(L"plain"), L"C:\\Program Files");
+  EXPECT_EQ(key.Read(L"expand"), L"D:\\Vendor Root\\Programs");
+  EXPECT_EQ(key.Read(L"expandInSz"), L"D:\\Vendor Root");
+  EXPECT_EQ(key.Read(L"unknownVariable"), L"%QUILLANE_NOT_SET%\\x");
+}
+
+TEST(RegistryFolder, OnlyValuesOfAtMost260BytesAreRead) {
+  TestKey key;
+  const std::wstring longest(129, L'a');  // 129 characters and the terminator: 260 bytes
+  key.SetText(L"fits", longest);
+  key.SetText(L"tooLong", std::wstring(130, L'b'));  // 262 bytes
+  EXPECT_EQ(key.Read(L"fits"), longest);
+  EXPECT_EQ(key.Read(L"tooLong"), L"");
+}
+
+TEST(RegistryFolder, DataWithoutTerminatorIsTerminatedWhereItEnds) {
+  TestKey key;
+  const std::wstring full(130, L'c');  // exactly 260 bytes, no terminator
+  key.Set(L"full", REG_BINARY, full.data(), full.size() * sizeof(wchar_t));
+  key.Set(L"short", REG_BINARY, L"abcdefgh", 5 * sizeof(wchar_t));
+  key.Set(L"odd", REG_BINARY, "x\0y", 3);  // one unit and a stray byte
+  EXPECT_EQ(key.Read(L"full"), full);
+  EXPECT_EQ(key.Read(L"short"), L"abcde");
+  EXPECT_EQ(key.Read(L"odd"), L"x");
+}
+
+TEST(RegistryFolder, ExpansionThatDoesNotFitGivesEmpty) {
+  TestKey key;
+  SetEnvironmentVariableW(L"QUILLANE_TEST_LONG", std::wstring(300, L'L').c_str());
+  SetEnvironmentVariableW(L"QUILLANE_TEST_EDGE", std::wstring(259, L'E').c_str());
+  key.SetText(L"long", L"%QUILLANE_TEST_LONG%", REG_EXPAND_SZ);
+  key.SetText(L"edge", L"%QUILLANE_TEST_EDGE%", REG_EXPAND_SZ);
+  EXPECT_EQ(key.Read(L"long"), L"");
+  EXPECT_EQ(key.Read(L"edge"), std::wstring(259, L'E'));  // 259 and the terminator fit
+}
+
+// The two machine folders, with the values this test writes in Wine's
+// registry and puts back afterwards.
+class MachineValue {
+ public:
+  MachineValue(const wchar_t* key, const wchar_t* name) : name_(name) {
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+    saved_.resize(4096);
+    DWORD bytes = static_cast<DWORD>(saved_.size());
+    had_ = RegQueryValueExW(key_, name, nullptr, &type_, saved_.data(), &bytes) == ERROR_SUCCESS;
+    saved_.resize(had_ ? bytes : 0);
+  }
+  ~MachineValue() {
+    if (had_) {
+      RegSetValueExW(key_, name_, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
+    } else {
+      RegDeleteValueW(key_, name_);
+    }
+    RegCloseKey(key_);
+  }
+  void Set(const std::wstring& text) {
+    RegSetValueExW(key_, name_, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  void Remove() { RegDeleteValueW(key_, name_); }
+
+ private:
+  const wchar_t* name_;
+  HKEY key_ = nullptr;
+  DWORD type_ = 0;
+  bool had_ = false;
+  std::vector<BYTE> saved_;
+};
+
+TEST(MachineFolders, ReadTheirOwnRegistryValues) {
+  MachineValue programFiles(L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesPath");
+  MachineValue commonPrograms(
+      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+      L"Common Programs");
+  SetEnvironmentVariableW(L"QUILLANE_TEST_ROOT", L"E:\\Root");
+  programFiles.Set(L"%QUILLANE_TEST_ROOT%\\Program Files");
+  commonPrograms.Set(L"%QUILLANE_TEST_ROOT%\\Start Menu\\Programs\\");
+  EXPECT_EQ(Text(GetProgramFilesFolder()), L"E:\\Root\\Program Files");
+  EXPECT_EQ(Text(GetCommonProgramsFolder()), L"E:\\Root\\Start Menu\\Programs\\");
+
+  programFiles.Remove();
+  commonPrograms.Set(std::wstring(200, L'z'));  // 402 bytes
+  EXPECT_EQ(Text(GetProgramFilesFolder()), L"");
+  EXPECT_EQ(Text(GetCommonProgramsFolder()), L"");
+}
+
+TEST(WorkingBase, IsTheTemporaryFolderAsThePlatformGivesIt) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  EXPECT_EQ(Text(GetWorkingBase()), temp);
+  EXPECT_EQ(temp[wcslen(temp) - 1], L'\\');
+
+  // The Windows folder as the temporary folder comes back with a trailing
+  // backslash, which makes it differ from the Windows folder's own text.
+  wchar_t windows[MAX_PATH];
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  wchar_t savedTmp[MAX_PATH] = L"";
+  const bool hadTmp = GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH) != 0;
+  SetEnvironmentVariableW(L"TMP", windows);
+  EXPECT_EQ(Text(GetWorkingBase()), std::wstring(windows) + L"\\");
+  SetEnvironmentVariableW(L"TMP", hadTmp ? savedTmp : nullptr);
+}
+
+}  // namespace
