@@ -1,0 +1,222 @@
+#include "run/entry.h"
+
+#include <commctrl.h>
+#include <io.h>
+#include <stdio.h>
+
+#include "base/path_buffer.h"
+#include "ports/ports_snapshot.h"
+#include "probe/instance_guard.h"
+#include "probe/known_folders.h"
+#include "probe/platform_gates.h"
+#include "run/arguments.h"
+#include "run/launcher.h"
+#include "run/manifest.h"
+#include "run/options.h"
+#include "run/remove_tree.h"
+#include "run/result_code.h"
+#include "run/unpack.h"
+#include "text/catalogue.h"
+#include "text/local_string.h"
+
+namespace quillane {
+namespace {
+
+constexpr UINT kWindowTextUnits = 100;
+constexpr uint32_t kWindowTitleId = 60;
+constexpr uint32_t kWindowClassId = 111;  // also the single-instance guard's name
+constexpr WORD kClassIconId = 115;
+constexpr const char* kCleanupExport = "RCVCLN_UninstKPCOMUSB";
+
+// Process-wide state of the run.
+HWND mainWindow = nullptr;
+uint32_t exitCodeSlot = 0;
+int32_t allowWindows2000 = 0;
+wchar_t windowTitle[kWindowTextUnits];
+wchar_t windowClassName[kWindowTextUnits];
+WideString innerSetupOptions;
+WideString windowLinkOption;
+
+LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kResultMessage:
+      exitCodeSlot = static_cast<uint32_t>(wParam & 0xFFFF);
+      return 0;
+    case kChildEndedMessage:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+void ShowResultBox(int32_t result) {
+  WideString text = GetResultMessage(result);
+  MessageBoxW(nullptr, AsWide(text.CStr()), kProgramCaption, MB_ICONERROR);
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+  WNDCLASSEXW windowClass;
+  ZeroMemory(&windowClass, sizeof(windowClass));
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = MainWindowProcedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kClassIconId));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = windowClassName;
+  windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(kClassIconId));
+  RegisterClassExW(&windowClass);
+  HWND window = CreateWindowExW(0, windowClassName, windowTitle, WS_OVERLAPPEDWINDOW,
+                                CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance,
+                                nullptr);
+  if (window) {
+    ShowWindow(window, SW_HIDE);
+    UpdateWindow(window);
+  }
+  return window;
+}
+
+// workingRoot: the working base, the product code and a backslash; the
+// folder is created (an existing one is reused).
+WideString MakeWorkingRoot() {
+  WideString root = GetWorkingBase();
+  root.Append(LoadLocalString(kProductCodeId));
+  root.Append(u'\\');
+  CreateDirectoryW(AsWide(root.CStr()), nullptr);
+  return root;
+}
+
+// workingRoot + the file name of string `nameId` in a 260-unit buffer, and
+// whether that file exists. A path that does not fit counts as missing.
+bool ComposeExistingPath(const WideString& root, uint32_t nameId, PathBuffer<kPathUnits>& path) {
+  return path.Append(root) && path.Append(LoadLocalString(nameId)) &&
+         _waccess(AsWide(path.CStr()), 0) == 0;
+}
+
+// PORTS.dat beside the inner setup. A file that cannot be created is skipped:
+// the inner setup then meets a missing snapshot.
+void WritePortsSnapshot(const WideString& root) {
+  WideString path(root);
+  path.Append(u"PORTS.dat");
+  FILE* stream = _wfopen(AsWide(path.CStr()), L"wt");
+  if (!stream) return;
+  WritePortsSection(stream);
+  WriteVirtualPortsSection(stream);
+  fclose(stream);
+}
+
+int32_t RunInstallBranch(const wchar_t* commandLine) {
+  WideString root = MakeWorkingRoot();
+  UnpackInstallPayload(root);
+  PathBuffer<kPathUnits> setupPath;
+  if (!ComposeExistingPath(root, kInnerSetupNameId, setupPath)) return kInstallFailed;
+
+  WritePortsSnapshot(root);
+  WideString arguments = BuildInnerSetupArguments(innerSetupOptions, windowLinkOption,
+                                                  WideString(AsUnits(commandLine)));
+  int32_t result = kSuccess;
+  if (RunSetupProgram(mainWindow, AsWide(setupPath.CStr()), AsWide(arguments.CStr()),
+                      arguments.Length()) == kNothingStarted) {
+    result = kInstallFailed;
+  }
+  DeleteTree(AsWide(root.CStr()));
+  return result;
+}
+
+void CallCleanupLibrary(const wchar_t* libraryPath) {
+  UniqueModule library(LoadLibraryW(libraryPath));
+  if (!library.Valid()) return;
+  using CleanupFunction = int(WINAPI*)();
+  // Through void(*)() so the compiler accepts the change of function type.
+  auto cleanup = reinterpret_cast<CleanupFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(library.Get(), kCleanupExport)));
+  if (cleanup) cleanup();
+}
+
+void RemoveEmptyProgramFolder(WideString folder) {
+  folder.Append(u"\\VARNO");
+  RemoveEmptyFolder(AsWide(folder.CStr()));
+}
+
+int32_t RunCleanupBranch() {
+  WideString root = MakeWorkingRoot();
+  UnpackCleanupPayload(root);
+  PathBuffer<kPathUnits> libraryPath;
+  PathBuffer<kPathUnits> auxiliaryPath;
+  const bool libraryComposed = libraryPath.Append(root) &&
+                               libraryPath.Append(LoadLocalString(kCleanupLibraryNameId));
+  const uint32_t auxiliaryId = IsWow64() ? kAuxiliarySetup64NameId : kAuxiliarySetup32NameId;
+  const bool auxiliaryComposed =
+      auxiliaryPath.Append(root) && auxiliaryPath.Append(LoadLocalString(auxiliaryId));
+
+  int32_t result = kSuccess;
+  if (!auxiliaryComposed || _waccess(AsWide(auxiliaryPath.CStr()), 0) != 0) result = kInstallFailed;
+  if (!libraryComposed || _waccess(AsWide(libraryPath.CStr()), 0) != 0) result = kInstallFailed;
+  if (result == kSuccess) {
+    CallCleanupLibrary(AsWide(libraryPath.CStr()));
+    if (RunSetupProgram(mainWindow, AsWide(auxiliaryPath.CStr()), L"/9", 2) == kNothingStarted) {
+      result = kInstallFailed;
+    }
+    DeleteTree(AsWide(root.CStr()));
+  }
+  RemoveEmptyProgramFolder(GetProgramFilesFolder());
+  RemoveEmptyProgramFolder(GetCommonProgramsFolder());
+  return result;
+}
+
+}  // namespace
+
+int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
+  INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  int32_t result = kSuccess;
+  exitCodeSlot = 0;
+  allowWindows2000 = 0;
+  InitMessageCatalogue(GetUserDefaultLangID());
+  const WideString commandLine(AsUnits(commandLineText ? commandLineText : L""));
+  const RunMode mode = DetectRunMode(commandLine, GetUserDefaultLangID(), innerSetupOptions);
+  DetectWindows2000Permission(commandLine, allowWindows2000);
+  const bool interactive = mode == RunMode::Interactive;
+
+  // Gate 1, before any window exists.
+  if (!IsSupportedOs(allowWindows2000)) {
+    if (interactive) ShowResultBox(kUnsupportedOs);
+    return kUnsupportedOs;
+  }
+
+  LoadStringW(instance, kWindowTitleId, windowTitle, kWindowTextUnits);
+  LoadStringW(instance, kWindowClassId, windowClassName, kWindowTextUnits);
+  mainWindow = CreateMainWindow(instance);
+  if (!mainWindow) return 0;
+  windowLinkOption = BuildWindowLinkOption(reinterpret_cast<intptr_t>(mainWindow));
+
+  // Gates 2 to 4; a port-option code replaces an earlier one.
+  WideString guardName = LoadLocalString(kWindowClassId);
+  if (CheckSingleInstance(AsWide(guardName.CStr())) == 1) result = kAlreadyRunning;
+  if (result == kSuccess && IsUserAdmin() == 0) result = kNotAdministrator;
+  ResultCode portResult = CheckPortPair(ReadPortOptions(commandLine, mode));
+  if (portResult != kSuccess) result = portResult;
+  if (result != kSuccess) {
+    if (interactive) ShowResultBox(result);
+    return result;
+  }
+
+  result = mode == RunMode::Cleanup ? RunCleanupBranch() : RunInstallBranch(commandLineText);
+
+  if (result != kSuccess) {
+    if (interactive) ShowResultBox(result);
+    DestroyWindow(mainWindow);
+    return result;
+  }
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return static_cast<int>(exitCodeSlot);
+}
+
+}  // namespace quillane

@@ -1,0 +1,15 @@
+// The run of the installer from start to end, on the process's one thread.
+#pragma once
+
+#include "base/win32.h"
+
+namespace quillane {
+
+// The caption of every message box, and the hidden window's title.
+constexpr const wchar_t* kProgramCaption = L"VARNO Quillane Ver.7.10a";
+
+// Runs the installer for the command line after the program name and returns
+// the process exit code.
+int RunInstaller(HINSTANCE instance, const wchar_t* commandLine);
+
+}  // namespace quillane

@@ -1,0 +1,21 @@
+#include "run/launch_text.h"
+
+namespace quillane {
+
+bool ComposeLaunchCommand(const Unit* programPath, const Unit* arguments, size_t argumentsLength,
+                          LaunchCommand& command) {
+  const size_t pathLength = TextLengthBounded(programPath, kPathUnits);
+  if (pathLength + argumentsLength + 2 > kLaunchCommandUnits) return false;
+  return command.Append(programPath, pathLength) && command.Append(u" ", 1) &&
+         command.Append(arguments, argumentsLength);
+}
+
+bool IsSetupDialogClass(const Unit* className) {
+  const size_t length = TextLength(className);
+  auto contains = [&](const Unit* needle) {
+    return FindText(className, length, needle, TextLength(needle)) != WideString::npos;
+  };
+  return contains(u"TSetDialog") || contains(u"MsiDialogCloseClass");
+}
+
+}  // namespace quillane

@@ -1,0 +1,24 @@
+// Starts a setup program, brings its first setup dialog forward, waits for it
+// to end and tells the hidden main window that it has.
+#pragma once
+
+#include <cstddef>
+
+#include "base/win32.h"
+
+namespace quillane {
+
+// Returned when nothing was started (program missing, command line too long,
+// creation failed). A child that itself exits with 2 looks the same.
+constexpr int kNothingStarted = 2;
+
+// The child's exit code, or kNothingStarted. Whenever a child was started,
+// message 1025 has been posted to notifyWindow before the return.
+int RunSetupProgram(HWND notifyWindow, const wchar_t* programPath, const wchar_t* arguments,
+                    size_t argumentsLength);
+
+// The EnumWindows callback: raises a setup dialog of the process whose id is
+// `processId` (after a pause of one second) and stops the enumeration.
+BOOL CALLBACK RaiseSetupDialog(HWND window, LPARAM processId);
+
+}  // namespace quillane

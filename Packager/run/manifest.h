@@ -1,0 +1,50 @@
+// The working tree and the payload manifest: which folders are made, and
+// which carried file (RCDATA id, file-name string id) goes into which folder,
+// in the order of writing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "base/wide_string.h"
+
+namespace quillane {
+
+enum class TreeFolder : uint8_t {
+  Root, Kpusb, Kpusb64, KpusbXp, Kpcomusb, X64, X86, Manual, En, Ja, Sc, Tc,
+};
+constexpr size_t kTreeFolderCount = 12;
+
+// A sub-folder of the tree: its parent and the suffix appended to the
+// parent's path. First-level suffixes have no backslash, since the root
+// already ends with one.
+struct FolderRow {
+  TreeFolder folder;
+  TreeFolder parent;
+  const Unit* suffix;
+};
+// The eleven sub-folders in the order of creation.
+extern const FolderRow kSubFolders[kTreeFolderCount - 1];
+
+struct ManifestRow {
+  TreeFolder folder;
+  uint16_t resourceId;
+  uint16_t nameId;
+};
+extern const ManifestRow kInstallManifest[];
+extern const size_t kInstallManifestSize;
+extern const ManifestRow kCleanupManifest[];
+extern const size_t kCleanupManifestSize;
+
+// String ids the run uses by name.
+constexpr uint32_t kProductCodeId = 123;
+constexpr uint32_t kInnerSetupNameId = 114;
+constexpr uint32_t kAuxiliarySetup32NameId = 155;
+constexpr uint32_t kAuxiliarySetup64NameId = 156;
+constexpr uint32_t kCleanupLibraryNameId = 157;
+
+// The path of every folder of the tree under workingRoot, indexed by
+// TreeFolder; false when memory ran out.
+bool BuildFolderPaths(const WideString& workingRoot, WideString (&paths)[kTreeFolderCount]);
+
+}  // namespace quillane

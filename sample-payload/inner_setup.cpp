@@ -1,0 +1,166 @@
+// Stand-in for the inner setup program of the sample payload. It keeps the
+// promises the bootstrapper relies on: it finds "/W32:<window>:<message>" on
+// its command line, opens a dialog window of class "TSetDialog", reads
+// PORTS.dat beside itself, posts (never sends) its result to that window and
+// ends. Settings of its own, for tests and the demo:
+//   QUILLANE_SAMPLE_REPORT    file to append a report of what it saw to
+//   QUILLANE_SAMPLE_RESULTS   results to post, in order, comma-separated
+//                             (default "0"; "none" posts nothing)
+//   QUILLANE_SAMPLE_EXIT      its own process exit code (default 0)
+//   QUILLANE_SAMPLE_WAIT_MS   how long to keep its dialog open (default 0)
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "standin_common.h"
+
+namespace {
+
+struct WindowLink {
+  HWND window = nullptr;
+  UINT message = 0;
+  bool found = false;
+};
+
+WindowLink FindWindowLink(const std::wstring& commandLine) {
+  WindowLink link;
+  size_t at = commandLine.find(L"/W32:");
+  if (at == std::wstring::npos) return link;
+  const wchar_t* text = commandLine.c_str() + at + 5;
+  wchar_t* end = nullptr;
+  long long handle = wcstoll(text, &end, 10);
+  if (*end != L':') return link;
+  link.window = reinterpret_cast<HWND>(static_cast<intptr_t>(handle));
+  link.message = static_cast<UINT>(wcstoul(end + 1, nullptr, 10));
+  link.found = true;
+  return link;
+}
+
+// FNV-1a, enough to tell the payload's bytes apart in a report.
+unsigned long long Fingerprint(const std::string& bytes) {
+  unsigned long long hash = 1469598103934665603ULL;
+  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ULL;
+  return hash;
+}
+
+std::string ReadWhole(const std::wstring& path, bool& exists) {
+  std::string bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  exists = file != INVALID_HANDLE_VALUE;
+  if (!exists) return bytes;
+  char chunk[65536];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+void ListTree(const std::wstring& root, const std::wstring& relative, std::vector<std::string>& lines) {
+  WIN32_FIND_DATAW entry;
+  const std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
+  HANDLE listing = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+  if (listing == INVALID_HANDLE_VALUE) return;
+  do {
+    std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      lines.push_back("folder=" + standin::Utf8(path) + "\n");
+      ListTree(root, path, lines);
+    } else {
+      bool exists = false;
+      std::string bytes = ReadWhole(root + L"\\" + path, exists);
+      char detail[64];
+      std::snprintf(detail, sizeof(detail), "|%zu|%016llx\n", bytes.size(), Fingerprint(bytes));
+      lines.push_back("file=" + standin::Utf8(path) + detail);
+    }
+  } while (FindNextFileW(listing, &entry));
+  FindClose(listing);
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char byte : bytes) {
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 15];
+  }
+  return out;
+}
+
+HWND OpenDialog(HINSTANCE instance) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = L"TSetDialog";
+  RegisterClassExW(&windowClass);
+  // Shown without activation: becoming the foreground window is the
+  // bootstrapper's doing.
+  HWND dialog = CreateWindowExW(WS_EX_DLGMODALFRAME, L"TSetDialog", L"Quillane sample setup",
+                                WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
+                                nullptr, nullptr, instance, nullptr);
+  ShowWindow(dialog, SW_SHOWNOACTIVATE);
+  return dialog;
+}
+
+void Pump(DWORD milliseconds, HWND dialog, bool* raised) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    if (raised && GetForegroundWindow() == dialog) {
+      *raised = true;
+      return;
+    }
+    Sleep(10);
+  } while (GetTickCount() - start < milliseconds);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  const std::wstring commandLine = GetCommandLineW();
+  const WindowLink link = FindWindowLink(commandLine);
+  HWND dialog = OpenDialog(instance);
+  RECT place{};
+  GetWindowRect(dialog, &place);
+
+  // The bootstrapper raises the dialog about a second after it appears.
+  bool raised = false;
+  Pump(4000, dialog, &raised);
+
+  std::string report = "command-line=" + standin::Utf8(commandLine) + "\n";
+  wchar_t linkClass[260] = L"";
+  if (link.found) GetClassNameW(link.window, linkClass, 260);
+  report += "link-class=" + standin::Utf8(linkClass) + "\n";
+  report += std::string("raised=") + (raised ? "1" : "0") + "\n";
+  report += "position=" + std::to_string(place.left) + "," + std::to_string(place.top) + "\n";
+  bool portsExist = false;
+  std::string ports = ReadWhole(standin::OwnFolder() + L"\\PORTS.dat", portsExist);
+  report += "ports-dat=" + (portsExist ? Hex(ports) : std::string("missing")) + "\n";
+  std::vector<std::string> lines;
+  ListTree(standin::OwnFolder(), L"", lines);
+  std::sort(lines.begin(), lines.end());
+  for (const std::string& line : lines) report += line;
+  report += "end\n";
+  standin::AppendReport(L"QUILLANE_SAMPLE_REPORT", report);
+
+  const std::wstring results = standin::Setting(L"QUILLANE_SAMPLE_RESULTS", L"0");
+  if (link.found && results != L"none") {
+    const wchar_t* text = results.c_str();
+    while (*text) {
+      wchar_t* end = nullptr;
+      unsigned long long value = wcstoull(text, &end, 0);
+      if (end == text) break;
+      PostMessageW(link.window, link.message, static_cast<WPARAM>(value), 0);
+      text = *end == L',' ? end + 1 : end;
+    }
+  }
+  Pump(static_cast<DWORD>(standin::SettingNumber(L"QUILLANE_SAMPLE_WAIT_MS", 0)), dialog, nullptr);
+  DestroyWindow(dialog);
+  return static_cast<int>(standin::SettingNumber(L"QUILLANE_SAMPLE_EXIT", 0));
+}

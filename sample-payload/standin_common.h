@@ -1,0 +1,61 @@
+// Shared by the sample payload's stand-in programs: reading their own
+// environment settings and writing a UTF-8 report for the tests.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <string>
+
+namespace standin {
+
+// The value of an environment variable, or `fallback` when it is not set.
+inline std::wstring Setting(const wchar_t* name, const wchar_t* fallback = L"") {
+  wchar_t small[512];
+  DWORD length = GetEnvironmentVariableW(name, small, 512);
+  if (length == 0) return GetLastError() == ERROR_ENVVAR_NOT_FOUND ? fallback : L"";
+  if (length < 512) return std::wstring(small, length);
+  std::wstring large(length, L'\0');
+  length = GetEnvironmentVariableW(name, large.data(), length);
+  large.resize(length);
+  return large;
+}
+
+inline unsigned long long SettingNumber(const wchar_t* name, unsigned long long fallback) {
+  std::wstring text = Setting(name);
+  return text.empty() ? fallback : wcstoull(text.c_str(), nullptr, 0);
+}
+
+inline std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                  0, nullptr, nullptr);
+  std::string out(bytes, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), bytes,
+                      nullptr, nullptr);
+  return out;
+}
+
+// Appends text to the file named by the environment variable reportSetting,
+// when it is set.
+inline void AppendReport(const wchar_t* reportSetting, const std::string& text) {
+  std::wstring path = Setting(reportSetting);
+  if (path.empty()) return;
+  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+inline std::wstring OwnFolder() {
+  wchar_t path[MAX_PATH];
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring text(path, length);
+  return text.substr(0, text.find_last_of(L'\\'));
+}
+
+}  // namespace standin
