@@ -1,0 +1,71 @@
+// Runs the built installer as a child process, the way a user or a script
+// starts it, and gathers what can be seen of the run: the full exit code,
+// the message box it showed, and the reports of the stand-in payload.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace quillane_test {
+
+// The installer and its sample payload in this build tree, as Windows paths.
+std::wstring InstallerPath();
+std::wstring SamplePayloadPath();
+// The working tree the installer unpacks into, for this process's TEMP.
+std::wstring WorkingRoot();
+
+// Sets environment variables for the children started while it lives.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment() = default;
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  ~ScopedEnvironment();
+  void Set(const std::wstring& name, const std::wstring& value);
+  void Remove(const std::wstring& name);
+
+ private:
+  void Remember(const std::wstring& name);
+  std::map<std::wstring, std::pair<bool, std::wstring>> saved_;
+};
+
+struct MessageBoxSeen {
+  bool shown = false;
+  std::wstring caption;
+  std::wstring text;
+};
+
+struct InstallerRun {
+  long long exitCode = -1;   // -1: not started; -2: did not end in time
+  MessageBoxSeen box;        // the first message box of the installer, dismissed
+  std::string report;        // the inner setup stand-in's report
+  std::string auxReport;     // the auxiliary setup stand-in's report
+  std::string cleanupReport; // the clean-up library stand-in's calls
+};
+
+struct RunOptions {
+  std::wstring program;       // default: InstallerPath()
+  DWORD timeoutMs = 60000;
+  // Called once the installer has started, before waiting for it.
+  void (*whileRunning)(const PROCESS_INFORMATION&, void*) = nullptr;
+  void* context = nullptr;
+};
+
+// Starts the installer with the arguments and waits for it, dismissing its
+// message box if one appears. The stand-ins report into a scratch folder.
+InstallerRun RunInstaller(const std::wstring& arguments, const RunOptions& options = {});
+
+// Report lines beginning with `key=`, values only, in order.
+std::vector<std::string> ReportValues(const std::string& report, const std::string& key);
+
+// A copy of the installer whose RCDATA resource `id` is replaced by `bytes`,
+// or removed when `remove` is set; the path of the copy.
+std::wstring InstallerWithResource(const ScratchFolder& folder, const std::wstring& name,
+                                   unsigned id, const std::string& bytes, bool remove);
+
+std::string Narrow(const std::wstring& text);
+
+}  // namespace quillane_test

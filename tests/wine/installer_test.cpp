@@ -1,0 +1,256 @@
+// The installer end to end under Wine: started as a user or a script starts
+// it, with the sample payload's stand-ins reporting what they were given.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "installer_driver.h"
+#include "run/remove_tree.h"
+
+using namespace quillane_test;
+
+namespace {
+
+constexpr const wchar_t* kCaption = L"VARNO Quillane Ver.7.10a";
+
+unsigned long long Fingerprint(const std::string& bytes) {
+  unsigned long long hash = 1469598103934665603ULL;
+  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ULL;
+  return hash;
+}
+
+// The 39 install files of the working tree, as the payload folder holds them.
+const wchar_t* const kInstallFiles[] = {
+    L"setup.exe", L"data1.cab", L"data1.hdr", L"data2.cab", L"ISSetup.dll", L"layout.bin",
+    L"setup.ini", L"setup.inx", L"0x0409.ini", L"0x0411.ini", L"0x0804.ini", L"0x0404.ini",
+    L"kpusb\\readme_e.txt", L"kpusb\\readme_j.txt", L"kpusb\\Setup.exe",
+    L"kpusb\\KPUSB64\\DPInst.exe", L"kpusb\\KPUSB64\\dpinst.xml", L"kpusb\\KPUSB64\\licenseE.txt",
+    L"kpusb\\KPUSB64\\licenseJ.txt", L"kpusb\\KPUSB64\\kpusb64.cat",
+    L"kpusb\\KPUSB64\\KPUSB64.INF", L"kpusb\\KPUSB64\\kpusb64.sys",
+    L"kpusb\\KPUSBXP\\DPInst.exe", L"kpusb\\KPUSBXP\\dpinst.xml", L"kpusb\\KPUSBXP\\licenseE.txt",
+    L"kpusb\\KPUSBXP\\licenseJ.txt", L"kpusb\\KPUSBXP\\kpusbxp.cat",
+    L"kpusb\\KPUSBXP\\KPUSB90.INF", L"kpusb\\KPUSBXP\\kpusbxp.sys", L"kpcomusb\\x64\\VrnCe.sys",
+    L"kpcomusb\\x86\\VrnCe.sys", L"manual\\EN\\ReadMeE.txt",
+    L"manual\\EN\\Quillane_User'sManual.pdf", L"manual\\JA\\ReadMeJ.txt",
+    L"manual\\JA\\Quillane_User'sManual.pdf", L"manual\\SC\\ReadMeE.txt",
+    L"manual\\SC\\Quillane_User'sManual.pdf", L"manual\\TC\\ReadMeE.txt",
+    L"manual\\TC\\Quillane_User'sManual.pdf",
+};
+const char* const kTreeFolders[] = {"kpcomusb", "kpcomusb\\x64", "kpcomusb\\x86", "kpusb",
+                                    "kpusb\\KPUSB64", "kpusb\\KPUSBXP", "manual", "manual\\EN",
+                                    "manual\\JA", "manual\\SC", "manual\\TC"};
+
+std::string FileLine(const std::wstring& relative, const std::string& bytes) {
+  char detail[64];
+  std::snprintf(detail, sizeof(detail), "|%zu|%016llx", bytes.size(), Fingerprint(bytes));
+  return Narrow(relative) + detail;
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char byte : bytes) {
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 15];
+  }
+  return out;
+}
+
+const std::string kEmptySnapshot = "[PORTS]\r\n[QLANE]\r\n";
+
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override { quillane::DeleteTree(WorkingRoot().c_str()); }
+  void TearDown() override { quillane::DeleteTree(WorkingRoot().c_str()); }
+  ScopedEnvironment environment_;
+};
+
+// The argument text the inner setup receives after its own path.
+std::string ArgumentsOf(const InstallerRun& run) {
+  std::vector<std::string> lines = ReportValues(run.report, "command-line");
+  if (lines.size() != 1) return "<" + std::to_string(lines.size()) + " reports>";
+  const std::string program = Narrow(WorkingRoot()) + "setup.exe ";
+  if (lines[0].compare(0, program.size(), program) != 0) return "<program: " + lines[0] + ">";
+  return lines[0].substr(program.size());
+}
+
+// "/W32:<handle>:1024" with the handle that the stand-in saw as the hidden
+// window of class "Quillane Installer".
+std::string LinkOf(const InstallerRun& run) {
+  std::string arguments = ArgumentsOf(run);
+  size_t at = arguments.find("\"/W32:");
+  if (at == std::string::npos) return "<no link>";
+  size_t end = arguments.find_first_of(" \"", at + 1);
+  return arguments.substr(at + 1, end - at - 1);
+}
+
+TEST_F(Installer, TypicalRoadUnpacksStartsTheSetupAndExitsWithItsResult) {
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"0x12340005");
+  InstallerRun run = RunInstaller(L"");
+  EXPECT_EQ(run.exitCode, 5);
+  EXPECT_FALSE(run.box.shown);
+
+  const std::string link = LinkOf(run);
+  EXPECT_EQ(ArgumentsOf(run), "/clone_wait \"" + link + "\"");
+  ASSERT_EQ(link.rfind("/W32:", 0), 0u);
+  EXPECT_EQ(link.substr(link.size() - 5), ":1024");
+  const std::string handle = link.substr(5, link.size() - 10);
+  EXPECT_FALSE(handle.empty());
+  EXPECT_EQ(handle.find_first_not_of("-0123456789"), std::string::npos) << handle;
+  EXPECT_NE(handle[0], '0');
+  EXPECT_EQ(ReportValues(run.report, "link-class"), std::vector<std::string>{"Quillane Installer"});
+  EXPECT_EQ(ReportValues(run.report, "raised"), std::vector<std::string>{"1"});
+  EXPECT_EQ(ReportValues(run.report, "position"), std::vector<std::string>{"0,0"});
+  EXPECT_EQ(ReportValues(run.report, "ports-dat"), std::vector<std::string>{Hex(kEmptySnapshot)});
+
+  std::vector<std::string> expectedFiles;
+  for (const wchar_t* file : kInstallFiles) {
+    bool exists = false;
+    std::string bytes = ReadFileBytes(SamplePayloadPath() + L"\\" + file, &exists);
+    ASSERT_TRUE(exists) << Narrow(file);
+    expectedFiles.push_back(FileLine(file, bytes));
+  }
+  expectedFiles.push_back(FileLine(L"PORTS.dat", kEmptySnapshot));
+  std::sort(expectedFiles.begin(), expectedFiles.end());
+  EXPECT_EQ(ReportValues(run.report, "file"), expectedFiles);
+  EXPECT_EQ(ReportValues(run.report, "folder"),
+            std::vector<std::string>(std::begin(kTreeFolders), std::end(kTreeFolders)));
+  EXPECT_FALSE(PathExists(WorkingRoot()));
+}
+
+TEST_F(Installer, QuietModesPassQuietOptionsLanguageAndTheWholeCommandLine) {
+  InstallerRun quietWithPorts = RunInstaller(L"-s1 -KP:COM3");
+  EXPECT_EQ(quietWithPorts.exitCode, 0);
+  EXPECT_EQ(ArgumentsOf(quietWithPorts), "/clone_wait /hide_progress -l0x0409 \"" +
+                                             LinkOf(quietWithPorts) + " -s1 -KP:COM3\"");
+  InstallerRun quiet = RunInstaller(L"-u1  extra  words ");
+  EXPECT_EQ(quiet.exitCode, 0);
+  EXPECT_EQ(ArgumentsOf(quiet),
+            "/clone_wait /hide_progress -l0x0409 \"" + LinkOf(quiet) + " -u1  extra  words \"");
+  EXPECT_FALSE(quietWithPorts.box.shown || quiet.box.shown);
+}
+
+TEST_F(Installer, PortOptionsAreCheckedInModeOneOnly) {
+  InstallerRun same = RunInstaller(L"-s1 -KP:COM3 -KV:COM3");
+  EXPECT_EQ(same.exitCode, 106);
+  InstallerRun kvOnly = RunInstaller(L"-s1 -KV:COM2");
+  EXPECT_EQ(kvOnly.exitCode, 107);
+  EXPECT_TRUE(same.report.empty() && kvOnly.report.empty());  // nothing was started
+  EXPECT_FALSE(same.box.shown || kvOnly.box.shown);
+
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"7");
+  InstallerRun interactive = RunInstaller(L"-KP:COM3 -KV:COM3");
+  EXPECT_EQ(interactive.exitCode, 7);
+  InstallerRun cleanup = RunInstaller(L"-u3 -s1 -KP:COM3 -KV:COM3");
+  EXPECT_EQ(cleanup.exitCode, 0);
+  EXPECT_EQ(ReportValues(cleanup.auxReport, "aux").size(), 1u);
+}
+
+TEST_F(Installer, ResultMessagesDecideTheExitCode) {
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"none");
+  InstallerRun silent = RunInstaller(L"-s1");
+  EXPECT_EQ(silent.exitCode, 0);
+  EXPECT_EQ(ReportValues(silent.report, "command-line").size(), 1u);
+
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"3,9,0x10004");
+  InstallerRun several = RunInstaller(L"-s1");
+  EXPECT_EQ(several.exitCode, 4);  // the last one, its low 16 bits
+
+  // Exit code 2 of the setup looks like a failed start.
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"8");
+  environment_.Set(L"QUILLANE_SAMPLE_EXIT", L"2");
+  InstallerRun failed = RunInstaller(L"-s1");
+  EXPECT_EQ(failed.exitCode, 1001);
+  EXPECT_FALSE(failed.box.shown);
+  EXPECT_FALSE(PathExists(WorkingRoot()));
+
+  InstallerRun failedInteractive = RunInstaller(L"");
+  EXPECT_EQ(failedInteractive.exitCode, 1001);
+  EXPECT_TRUE(failedInteractive.box.shown);
+  EXPECT_EQ(failedInteractive.box.caption, kCaption);
+  EXPECT_EQ(failedInteractive.box.text, L"Installation failed.");
+}
+
+TEST_F(Installer, CommandLineTooLongForTheLauncherFailsAfterRemovingTheTree) {
+  const std::wstring arguments = L"-s1 " + std::wstring(1996, L'x');
+  InstallerRun run = RunInstaller(arguments);
+  EXPECT_EQ(run.exitCode, 1001);
+  EXPECT_TRUE(run.report.empty());
+  EXPECT_FALSE(PathExists(WorkingRoot()));
+  EXPECT_FALSE(run.box.shown);
+}
+
+// Wine's per-program Windows version for the installer under test.
+class InstallerVersion {
+ public:
+  explicit InstallerVersion(const wchar_t* version) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\QuillaneSetup.exe", 0,
+                    nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    RegSetValueExW(key_, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
+  }
+  ~InstallerVersion() {
+    RegDeleteValueW(key_, L"Version");
+    RegCloseKey(key_);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+TEST_F(Installer, UnsupportedWindowsEndsBeforeAnythingElse) {
+  {
+    InstallerVersion version(L"nt40");
+    InstallerRun quiet = RunInstaller(L"-s1");
+    EXPECT_EQ(quiet.exitCode, 102);
+    EXPECT_FALSE(quiet.box.shown);
+    EXPECT_TRUE(quiet.report.empty());
+    EXPECT_FALSE(PathExists(WorkingRoot()));
+  }
+  {
+    InstallerVersion version(L"win2k");
+    EXPECT_EQ(RunInstaller(L"-s1").exitCode, 102);
+    EXPECT_EQ(RunInstaller(L"-s1 -KM").exitCode, 0);  // Windows 2000 when asked for
+  }
+}
+
+// A second instance: one that the test holds by the guard's name, and a real
+// running installer.
+TEST_F(Installer, SecondInstanceIsRefused) {
+  {
+    HANDLE guard = CreateMutexW(nullptr, FALSE, L"Quillane Installer");
+    ASSERT_NE(guard, nullptr);
+    InstallerRun quiet = RunInstaller(L"-s1");
+    InstallerRun ports = RunInstaller(L"-s1 -KP:COM3 -KV:COM3");
+    CloseHandle(guard);
+    EXPECT_EQ(quiet.exitCode, 101);
+    EXPECT_FALSE(quiet.box.shown);
+    EXPECT_EQ(ports.exitCode, 106);  // the port gate's code replaces 101
+    EXPECT_TRUE(quiet.report.empty());
+  }
+
+  environment_.Set(L"QUILLANE_SAMPLE_WAIT_MS", L"6000");
+  struct Second {
+    InstallerRun interactive;
+  } second;
+  RunOptions options;
+  options.context = &second;
+  options.whileRunning = [](const PROCESS_INFORMATION&, void* context) {
+    // Wait for the first installer's setup dialog, then start another one.
+    for (int wait = 0; wait < 500 && !FindWindowW(L"TSetDialog", nullptr); ++wait) Sleep(20);
+    ScopedEnvironment noDelay;
+    noDelay.Set(L"QUILLANE_SAMPLE_WAIT_MS", L"0");
+    static_cast<Second*>(context)->interactive = RunInstaller(L"");
+  };
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"12");
+  InstallerRun first = RunInstaller(L"-s1", options);
+  EXPECT_EQ(first.exitCode, 12);
+  EXPECT_EQ(second.interactive.exitCode, 101);
+  EXPECT_TRUE(second.interactive.box.shown);
+  EXPECT_EQ(second.interactive.box.caption, kCaption);
+  EXPECT_EQ(second.interactive.box.text, L"This installer is already running.");
+}
+
+}  // namespace
