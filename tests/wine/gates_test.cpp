@@ -12,26 +12,9 @@ namespace {
 
 // ---- Windows version, through Wine's per-program version setting ----------
 
-class VersionSetting {
- public:
-  explicit VersionSetting(const wchar_t* version) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_, nullptr);
-    RegSetValueExW(key_, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                   static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
-  }
-  ~VersionSetting() {
-    RegDeleteValueW(key_, L"Version");
-    RegCloseKey(key_);
-  }
-
- private:
-  static constexpr const wchar_t* kKey = L"Software\\Wine\\AppDefaults\\probe_child.exe";
-  HKEY key_ = nullptr;
-};
-
 // IsSupportedOs * 10 + IsWindows2000, as the child reports it.
 long long ProbeOsGate(const wchar_t* version, int allowWindows2000) {
-  VersionSetting setting(version);
+  ProgramVersion setting(L"probe_child.exe", version);
   return RunAndWait(ProgramFolder() + L"\\probe_child.exe",
                     L"os-gate " + std::to_wstring(allowWindows2000));
 }

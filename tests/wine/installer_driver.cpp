@@ -97,7 +97,10 @@ InstallerRun RunInstaller(const std::wstring& arguments, const RunOptions& optio
   // (Never "aux.txt": AUX is a device name.)
   Child child;
   const std::wstring program = options.program.empty() ? InstallerPath() : options.program;
-  if (!StartChild(program, arguments, child)) return run;
+  if (!StartChild(program, arguments, child)) {
+    ADD_FAILURE() << "cannot start " << Narrow(program) << ": error " << GetLastError();
+    return run;
+  }
   if (options.whileRunning) options.whileRunning(child.info, options.context);
 
   const DWORD start = GetTickCount();
@@ -110,10 +113,14 @@ InstallerRun RunInstaller(const std::wstring& arguments, const RunOptions& optio
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
     if (search.found && !run.box.shown) {
       run.box.shown = true;
-      wchar_t caption[256] = L"";
-      GetWindowTextW(search.found, caption, 256);
-      run.box.caption = caption;
-      EnumChildWindows(search.found, CollectStaticText, reinterpret_cast<LPARAM>(&run.box.text));
+      // The box may be found before its caption and text are in place.
+      for (int wait = 0; wait < 200 && (run.box.text.empty() || run.box.caption.empty()); ++wait) {
+        wchar_t caption[256] = L"";
+        GetWindowTextW(search.found, caption, 256);
+        run.box.caption = caption;
+        EnumChildWindows(search.found, CollectStaticText, reinterpret_cast<LPARAM>(&run.box.text));
+        if (run.box.text.empty() || run.box.caption.empty()) Sleep(10);
+      }
       PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     } else if (search.found) {
       PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -140,16 +147,49 @@ std::vector<std::string> ReportValues(const std::string& report, const std::stri
 }
 
 std::wstring InstallerWithResource(const ScratchFolder& folder, const std::wstring& name,
-                                   unsigned id, const std::string& bytes, bool remove) {
+                                   unsigned id, const std::string& bytes) {
   const std::wstring copy = folder / name;
   EXPECT_TRUE(CopyFileW(InstallerPath().c_str(), copy.c_str(), FALSE)) << GetLastError();
   HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
   EXPECT_NE(update, nullptr) << GetLastError();
   EXPECT_TRUE(UpdateResourceW(update, RT_RCDATA, MAKEINTRESOURCEW(id),
                               MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                              remove ? nullptr : const_cast<char*>(bytes.data()),
-                              remove ? 0 : static_cast<DWORD>(bytes.size())))
+                              const_cast<char*>(bytes.data()), static_cast<DWORD>(bytes.size())))
       << GetLastError();
+  EXPECT_TRUE(EndUpdateResourceW(update, FALSE)) << GetLastError();
+  return copy;
+}
+
+std::wstring InstallerWithString(const ScratchFolder& folder, const std::wstring& name,
+                                 unsigned id, const std::wstring& text) {
+  const std::wstring copy = folder / name;
+  EXPECT_TRUE(CopyFileW(InstallerPath().c_str(), copy.c_str(), FALSE)) << GetLastError();
+  const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+  // Read the whole block of sixteen entries, change one, write it back.
+  std::vector<std::wstring> entries(16);
+  HMODULE image = LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  EXPECT_NE(image, nullptr);
+  HRSRC found = FindResourceExW(image, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), english);
+  EXPECT_NE(found, nullptr);
+  if (found) {
+    const WORD* units = static_cast<const WORD*>(LockResource(LoadResource(image, found)));
+    for (std::wstring& entry : entries) {
+      WORD length = *units++;
+      entry.assign(reinterpret_cast<const wchar_t*>(units), length);
+      units += length;
+    }
+  }
+  FreeLibrary(image);
+  entries[id % 16] = text;
+  std::vector<WORD> block;
+  for (const std::wstring& entry : entries) {
+    block.push_back(static_cast<WORD>(entry.size()));
+    block.insert(block.end(), entry.begin(), entry.end());
+  }
+  HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
+  EXPECT_NE(update, nullptr) << GetLastError();
+  EXPECT_TRUE(UpdateResourceW(update, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), english,
+                              block.data(), static_cast<DWORD>(block.size() * sizeof(WORD))));
   EXPECT_TRUE(EndUpdateResourceW(update, FALSE)) << GetLastError();
   return copy;
 }

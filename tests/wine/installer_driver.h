@@ -61,10 +61,15 @@ InstallerRun RunInstaller(const std::wstring& arguments, const RunOptions& optio
 // Report lines beginning with `key=`, values only, in order.
 std::vector<std::string> ReportValues(const std::string& report, const std::string& key);
 
-// A copy of the installer whose RCDATA resource `id` is replaced by `bytes`,
-// or removed when `remove` is set; the path of the copy.
+// A copy of the installer whose RCDATA resource `id` holds `bytes` instead;
+// the path of the copy.
 std::wstring InstallerWithResource(const ScratchFolder& folder, const std::wstring& name,
-                                   unsigned id, const std::string& bytes, bool remove);
+                                   unsigned id, const std::string& bytes);
+
+// A copy of the installer whose string `id` (in the English table) reads
+// `text`; the path of the copy.
+std::wstring InstallerWithString(const ScratchFolder& folder, const std::wstring& name,
+                                 unsigned id, const std::wstring& text);
 
 std::string Narrow(const std::wstring& text);
 

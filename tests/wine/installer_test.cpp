@@ -182,27 +182,9 @@ TEST_F(Installer, CommandLineTooLongForTheLauncherFailsAfterRemovingTheTree) {
   EXPECT_FALSE(run.box.shown);
 }
 
-// Wine's per-program Windows version for the installer under test.
-class InstallerVersion {
- public:
-  explicit InstallerVersion(const wchar_t* version) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\QuillaneSetup.exe", 0,
-                    nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
-    RegSetValueExW(key_, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                   static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
-  }
-  ~InstallerVersion() {
-    RegDeleteValueW(key_, L"Version");
-    RegCloseKey(key_);
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 TEST_F(Installer, UnsupportedWindowsEndsBeforeAnythingElse) {
   {
-    InstallerVersion version(L"nt40");
+    ProgramVersion version(L"QuillaneSetup.exe", L"nt40");
     InstallerRun quiet = RunInstaller(L"-s1");
     EXPECT_EQ(quiet.exitCode, 102);
     EXPECT_FALSE(quiet.box.shown);
@@ -210,7 +192,7 @@ TEST_F(Installer, UnsupportedWindowsEndsBeforeAnythingElse) {
     EXPECT_FALSE(PathExists(WorkingRoot()));
   }
   {
-    InstallerVersion version(L"win2k");
+    ProgramVersion version(L"QuillaneSetup.exe", L"win2k");
     EXPECT_EQ(RunInstaller(L"-s1").exitCode, 102);
     EXPECT_EQ(RunInstaller(L"-s1 -KM").exitCode, 0);  // Windows 2000 when asked for
   }
@@ -253,4 +235,152 @@ TEST_F(Installer, SecondInstanceIsRefused) {
   EXPECT_EQ(second.interactive.box.text, L"This installer is already running.");
 }
 
+// The clean-up mode, with the program folders pointed at the test's own.
+class CleanupMode : public Installer {
+ protected:
+  void SetUp() override {
+    Installer::SetUp();
+    programFiles_.SetText(scratch_.Path() + L"\\Program Files");
+    commonPrograms_.SetText(scratch_.Path() + L"\\Programs");
+    MakeFolder(scratch_ / L"Program Files");
+    MakeFolder(scratch_ / L"Program Files\\VARNO");  // empty: removed
+    MakeFolder(scratch_ / L"Programs");
+    MakeFolder(scratch_ / L"Programs\\VARNO");  // holds a shortcut: kept
+    WriteFileBytes(scratch_ / L"Programs\\VARNO\\Quillane.lnk", "lnk");
+  }
+  ScratchFolder scratch_;
+  RegistryValueOverride programFiles_{HKEY_LOCAL_MACHINE,
+                                      L"Software\\Microsoft\\Windows\\CurrentVersion",
+                                      L"ProgramFilesPath"};
+  RegistryValueOverride commonPrograms_{
+      HKEY_LOCAL_MACHINE,
+      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+      L"Common Programs"};
+};
+
+TEST_F(CleanupMode, CallsTheLibraryRunsTheAuxiliarySetupAndRemovesEmptyFolders) {
+  environment_.Set(L"QUILLANE_SAMPLE_AUX_EXIT", L"7");  // ignored: only 2 means failure
+  InstallerRun run = RunInstaller(L"-u3");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_FALSE(run.box.shown);
+  EXPECT_TRUE(run.report.empty());  // the inner setup is not run
+  EXPECT_EQ(run.cleanupReport, "cleanup-called\n");
+  // This 64-bit process is not under WOW64, so the 32-bit auxiliary setup runs.
+  EXPECT_EQ(ReportValues(run.auxReport, "aux"),
+            std::vector<std::string>{"VRESetup32.exe|" + Narrow(WorkingRoot()) +
+                                     "VRESetup32.exe /9"});
+  std::vector<std::string> files = ReportValues(run.auxReport, "aux-file");
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"KPCOMUSBCLN.dll", "VRESetup32.exe",
+                                             "VRESetup64.exe"}));
+  EXPECT_FALSE(PathExists(WorkingRoot()));
+  EXPECT_FALSE(PathExists(scratch_ / L"Program Files\\VARNO"));
+  EXPECT_TRUE(PathExists(scratch_ / L"Programs\\VARNO\\Quillane.lnk"));
+}
+
+TEST_F(CleanupMode, MissingCleanupLibraryFailsSilentlyAndStillTidiesUp) {
+  ScratchFolder images;
+  RunOptions options;
+  // A name the file system refuses: the library cannot be written.
+  options.program = InstallerWithString(images, L"QuillaneSetup.exe", 157, L"KPCOMUSBCLN?.dll");
+  InstallerRun run = RunInstaller(L"-u3", options);
+  EXPECT_EQ(run.exitCode, 1001);
+  EXPECT_FALSE(run.box.shown);
+  EXPECT_TRUE(run.auxReport.empty());
+  EXPECT_TRUE(run.cleanupReport.empty());
+  EXPECT_TRUE(PathExists(WorkingRoot() + L"VRESetup32.exe"));  // the tree stays
+  EXPECT_FALSE(PathExists(scratch_ / L"Program Files\\VARNO"));
+  EXPECT_TRUE(PathExists(scratch_ / L"Programs\\VARNO"));
+}
+
+TEST_F(CleanupMode, LibraryWithoutTheExportIsSkipped) {
+  ScratchFolder images;
+  bool exists = false;
+  const std::string otherLibrary = ReadFileBytes(SamplePayloadPath() + L"\\ISSetup.dll", &exists);
+  ASSERT_TRUE(exists);
+  RunOptions options;
+  options.program = InstallerWithResource(images, L"QuillaneSetup.exe", 150, otherLibrary);
+  InstallerRun run = RunInstaller(L"-u3", options);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.cleanupReport.empty());
+  EXPECT_EQ(ReportValues(run.auxReport, "aux").size(), 1u);
+}
+
+TEST_F(Installer, SetupThatCannotBeStartedFailsAfterRemovingTheTree) {
+  ScratchFolder images;
+  RunOptions options;
+  options.program =
+      InstallerWithResource(images, L"QuillaneSetup.exe", 104, "this is not a program\r\n");
+  InstallerRun quiet = RunInstaller(L"-s1", options);
+  EXPECT_EQ(quiet.exitCode, 1001);
+  EXPECT_FALSE(quiet.box.shown);
+  EXPECT_FALSE(PathExists(WorkingRoot()));
+
+  InstallerRun interactive = RunInstaller(L"", options);
+  EXPECT_EQ(interactive.exitCode, 1001);
+  EXPECT_TRUE(interactive.box.shown);
+  EXPECT_EQ(interactive.box.text, L"Installation failed.");
+  EXPECT_FALSE(PathExists(WorkingRoot()));
+}
+
+TEST_F(Installer, MissingSetupFailsAndLeavesTheTree) {
+  ScratchFolder images;
+  RunOptions options;
+  options.program = InstallerWithString(images, L"QuillaneSetup.exe", 114, L"setup?.exe");
+  InstallerRun run = RunInstaller(L"-u1", options);
+  EXPECT_EQ(run.exitCode, 1001);
+  EXPECT_TRUE(run.report.empty());
+  EXPECT_TRUE(PathExists(WorkingRoot() + L"data1.cab"));
+  EXPECT_TRUE(PathExists(WorkingRoot() + L"manual\\TC\\Quillane_User'sManual.pdf"));
+  EXPECT_FALSE(PathExists(WorkingRoot() + L"PORTS.dat"));  // no snapshot without a setup
+}
+
+TEST_F(Installer, TemporaryFolderThatIsAFileLeavesNothingUnpacked) {
+  ScratchFolder scratch;
+  const std::wstring file = scratch / L"not-a-folder";
+  WriteFileBytes(file, "x");
+  environment_.Set(L"TMP", file);
+  environment_.Set(L"TEMP", file);
+  InstallerRun run = RunInstaller(L"-s1");
+  EXPECT_EQ(run.exitCode, 1001);
+  EXPECT_TRUE(run.report.empty());
+  EXPECT_EQ(ReadFileBytes(file), "x");
+  EXPECT_FALSE(PathExists(file + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"));
+}
+
+// A folder under the scratch folder whose path, with a trailing backslash,
+// is exactly `length` characters long.
+std::wstring FolderOfLength(const ScratchFolder& scratch, size_t length) {
+  std::wstring path = scratch.Path() + L"\\";
+  path += std::wstring(length - path.size() - 1, L'd');
+  MakeFolder(path);
+  return path + L"\\";
+}
+
+TEST_F(Installer, WorkingRootTooLongForThePathBuffersCountsAsMissingFiles) {
+  // base + product code + "\" + "setup.exe" is 260 characters: one too many.
+  ScratchFolder scratch;
+  const std::wstring base = FolderOfLength(scratch, 260 - 39 - 9);
+  environment_.Set(L"TMP", base);
+  environment_.Set(L"TEMP", base);
+  InstallerRun run = RunInstaller(L"-s1");
+  EXPECT_EQ(run.exitCode, 1001);
+  EXPECT_TRUE(run.report.empty());  // nothing was started
+  EXPECT_TRUE(PathExists(base + L"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\data1.cab"));
+}
+
+TEST_F(CleanupMode, WorkingRootThatFitsTheAuxiliarySetupButNotTheLibraryFails) {
+  // "VRESetup32.exe" fits 259 characters, "KPCOMUSBCLN.dll" one more does not.
+  ScratchFolder scratch;
+  const std::wstring base = FolderOfLength(scratch, 259 - 39 - 14);
+  environment_.Set(L"TMP", base);
+  environment_.Set(L"TEMP", base);
+  InstallerRun run = RunInstaller(L"-u3");
+  EXPECT_EQ(run.exitCode, 1001);
+  EXPECT_TRUE(run.auxReport.empty());
+  EXPECT_TRUE(run.cleanupReport.empty());
+  EXPECT_FALSE(PathExists(scratch_ / L"Program Files\\VARNO"));
+}
+
 }  // namespace
+

@@ -91,51 +91,21 @@ TEST(RegistryFolder, ExpansionThatDoesNotFitGivesEmpty) {
 
 // The two machine folders, with the values this test writes in Wine's
 // registry and puts back afterwards.
-class MachineValue {
- public:
-  MachineValue(const wchar_t* key, const wchar_t* name) : name_(name) {
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                    nullptr);
-    saved_.resize(4096);
-    DWORD bytes = static_cast<DWORD>(saved_.size());
-    had_ = RegQueryValueExW(key_, name, nullptr, &type_, saved_.data(), &bytes) == ERROR_SUCCESS;
-    saved_.resize(had_ ? bytes : 0);
-  }
-  ~MachineValue() {
-    if (had_) {
-      RegSetValueExW(key_, name_, 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
-    } else {
-      RegDeleteValueW(key_, name_);
-    }
-    RegCloseKey(key_);
-  }
-  void Set(const std::wstring& text) {
-    RegSetValueExW(key_, name_, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-  }
-  void Remove() { RegDeleteValueW(key_, name_); }
-
- private:
-  const wchar_t* name_;
-  HKEY key_ = nullptr;
-  DWORD type_ = 0;
-  bool had_ = false;
-  std::vector<BYTE> saved_;
-};
-
 TEST(MachineFolders, ReadTheirOwnRegistryValues) {
-  MachineValue programFiles(L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesPath");
-  MachineValue commonPrograms(
-      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+  RegistryValueOverride programFiles(HKEY_LOCAL_MACHINE,
+                                     L"Software\\Microsoft\\Windows\\CurrentVersion",
+                                     L"ProgramFilesPath");
+  RegistryValueOverride commonPrograms(
+      HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
       L"Common Programs");
   SetEnvironmentVariableW(L"QUILLANE_TEST_ROOT", L"E:\\Root");
-  programFiles.Set(L"%QUILLANE_TEST_ROOT%\\Program Files");
-  commonPrograms.Set(L"%QUILLANE_TEST_ROOT%\\Start Menu\\Programs\\");
+  programFiles.SetText(L"%QUILLANE_TEST_ROOT%\\Program Files");
+  commonPrograms.SetText(L"%QUILLANE_TEST_ROOT%\\Start Menu\\Programs\\");
   EXPECT_EQ(Text(GetProgramFilesFolder()), L"E:\\Root\\Program Files");
   EXPECT_EQ(Text(GetCommonProgramsFolder()), L"E:\\Root\\Start Menu\\Programs\\");
 
   programFiles.Remove();
-  commonPrograms.Set(std::wstring(200, L'z'));  // 402 bytes
+  commonPrograms.SetText(std::wstring(200, L'z'));  // 402 bytes
   EXPECT_EQ(Text(GetProgramFilesFolder()), L"");
   EXPECT_EQ(Text(GetCommonProgramsFolder()), L"");
 }

@@ -13,10 +13,19 @@ std::wstring UniqueName(const wchar_t* prefix) {
   return text;
 }
 
-ScratchFolder::ScratchFolder() {
+namespace {
+// Taken once at start-up, so that tests may point TMP elsewhere for the
+// programs they start.
+std::wstring TemporaryFolderAtStart() {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  path_ = std::wstring(temp) + UniqueName(L"qs-test");
+  return temp;
+}
+const std::wstring scratchBase = TemporaryFolderAtStart();
+}  // namespace
+
+ScratchFolder::ScratchFolder() {
+  path_ = scratchBase + UniqueName(L"qs-test");
   EXPECT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << GetLastError();
 }
 
@@ -90,6 +99,39 @@ Child::~Child() {
   if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 99);
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
+}
+
+RegistryValueOverride::RegistryValueOverride(HKEY root, const std::wstring& key,
+                                             const std::wstring& name)
+    : name_(name) {
+  RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+  saved_.resize(65536);
+  DWORD bytes = static_cast<DWORD>(saved_.size());
+  had_ = RegQueryValueExW(key_, name_.c_str(), nullptr, &type_, saved_.data(), &bytes) ==
+         ERROR_SUCCESS;
+  saved_.resize(had_ ? bytes : 0);
+}
+
+RegistryValueOverride::~RegistryValueOverride() {
+  if (had_) {
+    RegSetValueExW(key_, name_.c_str(), 0, type_, saved_.data(), static_cast<DWORD>(saved_.size()));
+  } else {
+    RegDeleteValueW(key_, name_.c_str());
+  }
+  RegCloseKey(key_);
+}
+
+void RegistryValueOverride::SetText(const std::wstring& text, DWORD type) {
+  ASSERT_EQ(RegSetValueExW(key_, name_.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+}
+
+void RegistryValueOverride::Remove() { RegDeleteValueW(key_, name_.c_str()); }
+
+ProgramVersion::ProgramVersion(const std::wstring& program, const wchar_t* version)
+    : value_(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + program, L"Version") {
+  value_.SetText(version);
 }
 
 long long RunAndWait(const std::wstring& program, const std::wstring& arguments) {

@@ -46,6 +46,34 @@ struct Child {
 };
 bool StartChild(const std::wstring& program, const std::wstring& arguments, Child& child);
 
+// Sets a registry value for the life of the object and puts back what was
+// there before (or removes it).
+class RegistryValueOverride {
+ public:
+  RegistryValueOverride(HKEY root, const std::wstring& key, const std::wstring& name);
+  RegistryValueOverride(const RegistryValueOverride&) = delete;
+  RegistryValueOverride& operator=(const RegistryValueOverride&) = delete;
+  ~RegistryValueOverride();
+  void SetText(const std::wstring& text, DWORD type = REG_SZ);
+  void Remove();
+
+ private:
+  std::wstring name_;
+  HKEY key_ = nullptr;
+  DWORD type_ = 0;
+  bool had_ = false;
+  std::vector<BYTE> saved_;
+};
+
+// Wine's per-program Windows version ("nt40", "win2k", "winxp64", ...).
+class ProgramVersion {
+ public:
+  ProgramVersion(const std::wstring& program, const wchar_t* version);
+
+ private:
+  RegistryValueOverride value_;
+};
+
 // A name no other test or run uses.
 std::wstring UniqueName(const wchar_t* prefix);
 
