@@ -7,9 +7,9 @@
 namespace quillane {
 namespace {
 
-const TokenFunctions kPlatformTokenFunctions = {OpenThreadToken, OpenProcessToken,
+constinit const TokenFunctions kPlatformTokenFunctions = {OpenThreadToken, OpenProcessToken,
                                                 GetTokenInformation, CloseHandle};
-const TokenFunctions* tokenFunctions = &kPlatformTokenFunctions;
+constinit const TokenFunctions* tokenFunctions = &kPlatformTokenFunctions;
 
 // The plain record, not the extended one; a failed call leaves major 0.
 OSVERSIONINFOW QueryVersion() {

@@ -2,11 +2,13 @@
 
 namespace quillane {
 
-WideString FormatSigned(int64_t value) {
+WideString FormatSigned(intptr_t value) {
   Unit digits[24];
   size_t count = 0;
-  // Work on the magnitude as unsigned so that INT64_MIN has one too.
-  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  // Work on the magnitude as unsigned so that the most negative value has one too.
+  // Pointer width: the 32-bit program needs no 64-bit division helpers.
+  uintptr_t magnitude =
+      value < 0 ? 0 - static_cast<uintptr_t>(value) : static_cast<uintptr_t>(value);
   do {
     digits[count++] = static_cast<Unit>(u'0' + magnitude % 10);
     magnitude /= 10;
@@ -17,7 +19,7 @@ WideString FormatSigned(int64_t value) {
   return text;
 }
 
-WideString BuildWindowLinkOption(int64_t windowHandleValue) {
+WideString BuildWindowLinkOption(intptr_t windowHandleValue) {
   WideString option(u"/W32:");
   option.Append(FormatSigned(windowHandleValue));
   option.Append(u':');

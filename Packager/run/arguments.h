@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 
 #include "base/wide_string.h"
 
@@ -14,7 +15,7 @@ constexpr uint32_t kResultMessage = 1024;
 constexpr uint32_t kChildEndedMessage = 1025;
 
 // "/W32:" + the window handle's value as a signed decimal + ":1024".
-WideString BuildWindowLinkOption(int64_t windowHandleValue);
+WideString BuildWindowLinkOption(intptr_t windowHandleValue);
 
 // innerSetupOptions, a blank, a double quote, the window link, then (only
 // for a non-empty command line) a blank and the whole command line, and a
@@ -24,7 +25,7 @@ WideString BuildInnerSetupArguments(const WideString& innerSetupOptions,
                                     const WideString& windowLinkOption,
                                     const WideString& commandLine);
 
-// Decimal text of a signed 64-bit value, no leading zeros.
-WideString FormatSigned(int64_t value);
+// Decimal text of a signed value of pointer width, no leading zeros.
+WideString FormatSigned(intptr_t value);
 
 }  // namespace quillane

@@ -28,14 +28,16 @@ constexpr uint32_t kWindowClassId = 111;  // also the single-instance guard's na
 constexpr WORD kClassIconId = 115;
 constexpr const char* kCleanupExport = "RCVCLN_UninstKPCOMUSB";
 
-// Process-wide state of the run.
-HWND mainWindow = nullptr;
-uint32_t exitCodeSlot = 0;
-int32_t allowWindows2000 = 0;
-wchar_t windowTitle[kWindowTextUnits];
-wchar_t windowClassName[kWindowTextUnits];
-WideString innerSetupOptions;
-WideString windowLinkOption;
+// Process-wide state of the run. All of it is constant-initialised
+// (constinit): the program has no C runtime start-up that would run
+// initialising code before the entry point.
+constinit HWND mainWindow = nullptr;
+constinit uint32_t exitCodeSlot = 0;
+constinit int32_t allowWindows2000 = 0;
+constinit wchar_t windowTitle[kWindowTextUnits] = {};
+constinit wchar_t windowClassName[kWindowTextUnits] = {};
+constinit WideString innerSetupOptions;
+constinit WideString windowLinkOption;
 
 LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

@@ -1,7 +1,12 @@
-// The installer's entry point: the platform's wide-character GUI entry, whose
-// command line is the text after the program name.
+// The installer's entry point. The program carries no C runtime start-up of
+// its own (it would double the stub's code): the platform calls this
+// function directly, and the C library it uses initialises itself.
+#include "base/win32.h"
+#include "run/command_line.h"
 #include "run/entry.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-  return quillane::RunInstaller(instance, commandLine);
+extern "C" void InstallerEntry() {
+  const wchar_t* arguments =
+      quillane::AsWide(quillane::SkipProgramName(quillane::AsUnits(GetCommandLineW())));
+  ExitProcess(static_cast<UINT>(quillane::RunInstaller(GetModuleHandleW(nullptr), arguments)));
 }

@@ -24,9 +24,10 @@ const CatalogueEntry kCatalogue[] = {
 constexpr int kCatalogueSize = sizeof(kCatalogue) / sizeof(kCatalogue[0]);
 
 // Process-wide: the four texts of the run's language, and the scratch string
-// through which GetResultMessage forms its answer.
-WideString catalogueStrings[kCatalogueSize];
-WideString resultMessageScratch;
+// through which GetResultMessage forms its answer. Constant-initialised, as
+// the installer runs no initialising code before its entry point.
+constinit WideString catalogueStrings[kCatalogueSize];
+constinit WideString resultMessageScratch;
 
 int CatalogueIndex(int32_t code) {
   for (int index = 0; index < kCatalogueSize; ++index) {

@@ -1,0 +1,20 @@
+#include "run/command_line.h"
+
+namespace quillane {
+
+const Unit* SkipProgramName(const Unit* commandLine) {
+  static const Unit kEmpty = 0;
+  if (!commandLine) return &kEmpty;
+  const Unit* at = commandLine;
+  if (*at == u'"') {
+    ++at;
+    while (*at && *at != u'"') ++at;
+    if (*at == u'"') ++at;
+  } else {
+    while (*at && *at != u' ' && *at != u'\t') ++at;
+  }
+  while (*at == u' ' || *at == u'\t') ++at;
+  return at;
+}
+
+}  // namespace quillane

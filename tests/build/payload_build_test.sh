@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Builds the shipping 32-bit installer from a payload folder the way a release
+# engineer does, and checks what that build promises:
+#   - a payload folder that lacks files stops the configure step with one
+#     message naming every missing path;
+#   - built from 42 one-byte files the installer stays within 32 KiB, not
+#     counting the icon's own bytes;
+#   - changing a payload file rebuilds the installer with the new bytes.
+# usage: payload_build_test.sh <source folder> <scratch folder>
+set -euo pipefail
+source_dir=$(cd "$1" && pwd)
+work=$2
+budget=32768
+
+rm -rf "$work"
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+payload="$work/payload folder"  # a blank in the path, as release machines have
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Every manifest path, from the manifest itself.
+mapfile -t paths < <(awk '/^(install|cleanup)[ \t]/ { $1 = $2 = $3 = $4 = ""; sub(/^ +/, ""); print }' \
+  "$source_dir/Packager/res/payload.txt")
+[ "${#paths[@]}" -eq 42 ] || fail "the manifest lists ${#paths[@]} files, not 42"
+for path in "${paths[@]}"; do
+  mkdir -p "$(dirname "$payload/$path")"
+  printf 'x' > "$payload/$path"
+done
+
+# 1. Missing files are all named, and nothing is configured from them.
+mv "$payload/setup.ini" "$work/setup.ini.aside"
+mv "$payload/manual/TC/Quillane_User'sManual.pdf" "$work/manual.aside"
+if cmake --preset win32 -S "$source_dir" -B "$work/missing" -DQUILLANE_PAYLOAD_DIR="$payload" \
+     > "$work/missing.log" 2>&1; then
+  fail "configure accepted a payload folder that lacks files"
+fi
+grep -qF "$payload/setup.ini" "$work/missing.log" || fail "setup.ini not named: $(cat "$work/missing.log")"
+grep -qF "$payload/manual/TC/Quillane_User'sManual.pdf" "$work/missing.log" ||
+  fail "the TC manual not named: $(cat "$work/missing.log")"
+mv "$work/setup.ini.aside" "$payload/setup.ini"
+mv "$work/manual.aside" "$payload/manual/TC/Quillane_User'sManual.pdf"
+echo "ok: a payload folder that lacks files is refused, naming each"
+
+# 2. The size of the stub.
+cmake --preset win32 -S "$source_dir" -B "$work/build" -DQUILLANE_PAYLOAD_DIR="$payload" > "$work/configure.log"
+cmake --build "$work/build" -j"$(nproc)" > "$work/build.log" 2>&1 || { cat "$work/build.log"; fail "build"; }
+exe="$work/build/QuillaneSetup.exe"
+size=$(stat -c %s "$exe")
+# The icon resource holds the .ico file's image, without its 22-byte header.
+icon=$(( $(stat -c %s "$source_dir/Packager/res/installer.ico") - 22 ))
+echo "installer: $size bytes, of which the icon $icon; budget $budget"
+[ $(( size - icon )) -le $budget ] || fail "the installer is $(( size - icon )) bytes without its icon"
+echo "ok: within the size budget"
+
+# 3. A changed payload file is carried by the next build.
+marker="changed payload $(date +%s%N)"
+printf '%s' "$marker" > "$payload/data1.cab"
+cmake --build "$work/build" -j"$(nproc)" > "$work/rebuild.log" 2>&1 || { cat "$work/rebuild.log"; fail "rebuild"; }
+grep -qF "$marker" "$exe" || fail "the rebuilt installer does not carry the changed data1.cab"
+echo "ok: a changed payload file rebuilds the installer"
