@@ -8,3 +8,6 @@ for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$(nproc)"
 done
+
+# Show the result: the 64-bit build installs the sample payload under Wine.
+scripts/demo.sh
