@@ -390,29 +390,14 @@ namespace {
 TEST_F(Installer, SetupFindsThePortSettingsOfTheInstalledDevices) {
   const std::wstring usbKey = L"SYSTEM\\CurrentControlSet\\Enum\\USB\\" QUILLANE_USB_DEVICE_KEY_W;
   const std::wstring portsKey = L"SYSTEM\\CurrentControlSet\\Enum\\Root\\PORTS";
-  auto setNumber = [](const std::wstring& key, const wchar_t* name, DWORD value) {
-    HKEY handle = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &handle, nullptr);
-    RegSetValueExW(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-    RegCloseKey(handle);
-  };
-  auto setText = [](const std::wstring& key, const wchar_t* name, const std::wstring& text) {
-    HKEY handle = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                    &handle, nullptr);
-    RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
-  };
   const std::wstring usbParameters = usbKey + L"\\5&2f1a&0&1\\Device Parameters";
-  setNumber(usbParameters, L"VrnCuIndex", 0);
-  setNumber(usbParameters, L"VrnCOMPortForKP", 4);
-  setNumber(usbParameters, L"VrnCOMPortForKV", 11);
-  setText(portsKey + L"\\0003", L"HardwareID", L"UMDF\\VarnoPortEmulator");
-  setText(portsKey + L"\\0003", L"Driver", L"{4d36e978-e325-11ce-bfc1-08002be10318}\\0001");
-  setText(portsKey + L"\\0003\\Device Parameters", L"PortName", L"COM4");
-  setNumber(portsKey + L"\\0003\\Device Parameters", L"VrnKP", 1);
+  SetMachineNumber(usbParameters, L"VrnCuIndex", 0);
+  SetMachineNumber(usbParameters, L"VrnCOMPortForKP", 4);
+  SetMachineNumber(usbParameters, L"VrnCOMPortForKV", 11);
+  SetMachineText(portsKey + L"\\0003", L"HardwareID", L"UMDF\\VarnoPortEmulator");
+  SetMachineText(portsKey + L"\\0003", L"Driver", L"{4d36e978-e325-11ce-bfc1-08002be10318}\\0001");
+  SetMachineText(portsKey + L"\\0003\\Device Parameters", L"PortName", L"COM4");
+  SetMachineNumber(portsKey + L"\\0003\\Device Parameters", L"VrnKP", 1);
 
   InstallerRun run = RunInstaller(L"-s1");
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, usbKey.c_str());

@@ -26,25 +26,16 @@ class DeviceRegistry : public ::testing::Test {
   }
   static void Set(const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
                   size_t bytes) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &handle, nullptr),
-              ERROR_SUCCESS);
-    if (name) {
-      EXPECT_EQ(RegSetValueExW(handle, name, 0, type, static_cast<const BYTE*>(data),
-                               static_cast<DWORD>(bytes)),
-                ERROR_SUCCESS);
-    }
-    RegCloseKey(handle);
+    SetMachineValue(key, name, type, data, bytes);
   }
   static void Number(const std::wstring& key, const wchar_t* name, DWORD value) {
-    Set(key, name, REG_DWORD, &value, sizeof(value));
+    SetMachineNumber(key, name, value);
   }
   static void Text(const std::wstring& key, const wchar_t* name, const std::wstring& text,
                    DWORD type = REG_SZ) {
-    Set(key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    SetMachineText(key, name, text, type);
   }
-  static void MakeKey(const std::wstring& key) { Set(key, nullptr, 0, nullptr, 0); }
+  static void MakeKey(const std::wstring& key) { SetMachineValue(key, nullptr, 0, nullptr, 0); }
   static std::wstring Usb(const std::wstring& instance) {
     return kUsbKey + L"\\" + instance + L"\\Device Parameters";
   }

@@ -134,6 +134,29 @@ ProgramVersion::ProgramVersion(const std::wstring& program, const wchar_t* versi
   value_.SetText(version);
 }
 
+void SetMachineValue(const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
+                     size_t bytes) {
+  HKEY handle = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &handle, nullptr),
+            ERROR_SUCCESS);
+  if (name) {
+    EXPECT_EQ(RegSetValueExW(handle, name, 0, type, static_cast<const BYTE*>(data),
+                             static_cast<DWORD>(bytes)),
+              ERROR_SUCCESS);
+  }
+  RegCloseKey(handle);
+}
+
+void SetMachineNumber(const std::wstring& key, const wchar_t* name, DWORD value) {
+  SetMachineValue(key, name, REG_DWORD, &value, sizeof(value));
+}
+
+void SetMachineText(const std::wstring& key, const wchar_t* name, const std::wstring& text,
+                    DWORD type) {
+  SetMachineValue(key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+}
+
 long long RunAndWait(const std::wstring& program, const std::wstring& arguments) {
   Child child;
   if (!StartChild(program, arguments, child)) return -1;

@@ -74,6 +74,13 @@ class ProgramVersion {
   RegistryValueOverride value_;
 };
 
+// Writes a value under HKLM\key, creating the key; a null name only creates it.
+void SetMachineValue(const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
+                     size_t bytes);
+void SetMachineNumber(const std::wstring& key, const wchar_t* name, DWORD value);
+void SetMachineText(const std::wstring& key, const wchar_t* name, const std::wstring& text,
+                    DWORD type = REG_SZ);
+
 // A name no other test or run uses.
 std::wstring UniqueName(const wchar_t* prefix);
 
