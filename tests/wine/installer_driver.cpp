@@ -20,16 +20,18 @@ std::wstring FromUnixPath(const char* path) {
 
 struct BoxSearch {
   DWORD processId;
+  const wchar_t* className;
   HWND found;
 };
 
+// The first top-level window of the process with the class name.
 BOOL CALLBACK FindBox(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<BoxSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   wchar_t className[64] = L"";
   GetClassNameW(window, className, 64);
-  if (owner == search->processId && std::wstring(className) == L"#32770") {
+  if (owner == search->processId && std::wstring(className) == search->className) {
     search->found = window;
     return FALSE;
   }
@@ -109,10 +111,13 @@ InstallerRun RunInstaller(const std::wstring& arguments, const RunOptions& optio
       run.exitCode = -2;
       return run;
     }
-    BoxSearch search{child.info.dwProcessId, nullptr};
+    BoxSearch search{child.info.dwProcessId, L"#32770", nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
     if (search.found && !run.box.shown) {
       run.box.shown = true;
+      BoxSearch mainWindow{child.info.dwProcessId, L"Quillane Installer", nullptr};
+      EnumWindows(FindBox, reinterpret_cast<LPARAM>(&mainWindow));
+      run.box.mainWindowExisted = mainWindow.found != nullptr;
       // The box may be found before its caption and text are in place.
       for (int wait = 0; wait < 200 && (run.box.text.empty() || run.box.caption.empty()); ++wait) {
         wchar_t caption[256] = L"";

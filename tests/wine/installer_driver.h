@@ -34,6 +34,8 @@ class ScopedEnvironment {
 
 struct MessageBoxSeen {
   bool shown = false;
+  // Whether the installer's hidden window existed while the box was shown.
+  bool mainWindowExisted = false;
   std::wstring caption;
   std::wstring text;
 };

@@ -64,6 +64,7 @@ TEST(InstallerLanguage, MessagesAndSetupOptionFollowTheUserLanguage) {
     EXPECT_TRUE(second.box.shown);
     EXPECT_EQ(second.box.caption, L"VARNO Quillane Ver.7.10a");
     EXPECT_EQ(second.box.text, language->alreadyRunning);
+    EXPECT_TRUE(second.box.mainWindowExisted);
   }
   {
     ProgramVersion version(L"QuillaneSetup.exe", L"nt40");
@@ -71,6 +72,7 @@ TEST(InstallerLanguage, MessagesAndSetupOptionFollowTheUserLanguage) {
     EXPECT_EQ(old.exitCode, 102);
     EXPECT_EQ(old.box.caption, L"VARNO Quillane Ver.7.10a");
     EXPECT_EQ(old.box.text, language->unsupported);
+    EXPECT_FALSE(old.box.mainWindowExisted);  // the version gate comes before any window
   }
 }
 

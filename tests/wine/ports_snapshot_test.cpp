@@ -152,10 +152,16 @@ TEST_F(DeviceRegistry, PortsOfOtherDriversAndIncompleteInstancesAreSkipped) {
   EXPECT_EQ(Snapshot(), "[PORTS]\r\n[QLANE]\r\nCOM6=0005,0007,0,0,0,0,0,0,0,0,\r\n");
 }
 
-TEST_F(DeviceRegistry, OverlongIdCountsAsMissing) {
+TEST_F(DeviceRegistry, TextsAreBoundedByTheirBuffers) {
   EmulatorPort(L"0001", L"COM2", L"a\\1");
-  Text(PortParameters(L"0001"), L"VrnID", std::wstring(400, L'i'));
-  EXPECT_EQ(Snapshot(), "[PORTS]\r\n[QLANE]\r\nCOM2=0001,0001,0,0,0,0,0,0,0,0,\r\n");
+  Text(PortParameters(L"0001"), L"VrnID", std::wstring(400, L'i'));  // too long: missing
+  // Data without a terminator ends where the data ends.
+  Text(Port(L"0002"), L"HardwareID", L"umdf\\varnoportemulator");
+  Set(PortParameters(L"0002"), L"PortName", REG_BINARY, "COM8", 4);
+  Set(PortParameters(L"0002"), L"VrnID", REG_BINARY, "ID-2", 4);
+  EXPECT_EQ(Snapshot(),
+            "[PORTS]\r\n[QLANE]\r\nCOM2=0001,0001,0,0,0,0,0,0,0,0,\r\n"
+            "COM8=0002,9999,0,0,0,0,0,0,0,0,ID-2\r\n");
 }
 
 }  // namespace
