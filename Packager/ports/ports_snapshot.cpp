@@ -90,7 +90,7 @@ void ForEachSubkey(HKEY key, Visit visit) {
 void WritePortLineIfEnabled(FILE* stream, HKEY parameters, const char* portValue,
                             const char* enabledValue, PortFamily family, const char* instance) {
   uint32_t port = 0;
-  if (!ReadNumber(parameters, portValue, port)) return;
+  if (!ReadNumber(parameters, portValue, port) || port < 1 || port > 40) return;
   uint32_t enabled = 0;
   const bool enabledRead = ReadNumber(parameters, enabledValue, enabled);
   if (!ShouldWritePortLine(port, enabledRead, enabled)) return;

@@ -11,9 +11,10 @@ const Unit* SkipProgramName(const Unit* commandLine) {
     while (*at && *at != u'"') ++at;
     if (*at == u'"') ++at;
   } else {
-    while (*at && *at != u' ' && *at != u'\t') ++at;
+    while (*at > u' ') ++at;
   }
-  while (*at == u' ' || *at == u'\t') ++at;
+  // Every unit up to the blank counts as a separator, control characters too.
+  while (*at && *at <= u' ') ++at;
   return at;
 }
 

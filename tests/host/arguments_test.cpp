@@ -131,6 +131,9 @@ TEST(SkipProgramName, LeavesTheArguments) {
       {u"setup.exe \t  ", u""},
       {u"setup.exe", u""},
       {u"\"C:\\never closed -s1", u""},
+      // Control characters separate like blanks, before and after the name.
+      {u"setup.exe\r\n-s1\x01x", u"-s1\x01x"},
+      {u"\"C:\\a.exe\"\x1f\x01 -u1", u"-u1"},
       {u"", u""},
   };
   for (const auto& row : cases) {
