@@ -209,6 +209,13 @@ int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
   result = mode == RunMode::Cleanup ? RunCleanupBranch() : RunInstallBranch(commandLineText);
 
   if (result != kSuccess) {
+    // A setup that was started has left its result (1024) and the launcher's
+    // end notice (1025) in the queue. The box's own message loop would
+    // dispatch them, and the quit that 1025 asks for would close the box at
+    // once; the result is settled, so they are dropped unread.
+    MSG pending;
+    while (PeekMessageW(&pending, mainWindow, kResultMessage, kChildEndedMessage, PM_REMOVE)) {
+    }
     if (interactive) ShowResultBox(result);
     DestroyWindow(mainWindow);
     return result;

@@ -126,6 +126,8 @@ InstallerRun RunInstaller(const std::wstring& arguments, const RunOptions& optio
         EnumChildWindows(search.found, CollectStaticText, reinterpret_cast<LPARAM>(&run.box.text));
         if (run.box.text.empty() || run.box.caption.empty()) Sleep(10);
       }
+      Sleep(500);
+      run.box.waitedForAnswer = IsWindow(search.found) != FALSE;
       PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     } else if (search.found) {
       PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

@@ -36,6 +36,8 @@ struct MessageBoxSeen {
   bool shown = false;
   // Whether the installer's hidden window existed while the box was shown.
   bool mainWindowExisted = false;
+  // Whether the box waited for its answer (still open half a second later).
+  bool waitedForAnswer = false;
   std::wstring caption;
   std::wstring text;
 };

@@ -171,6 +171,8 @@ TEST_F(Installer, ResultMessagesDecideTheExitCode) {
   EXPECT_TRUE(failedInteractive.box.shown);
   EXPECT_EQ(failedInteractive.box.caption, kCaption);
   EXPECT_EQ(failedInteractive.box.text, L"Installation failed.");
+  // The setup's queued messages must not close the box before it is answered.
+  EXPECT_TRUE(failedInteractive.box.waitedForAnswer);
 }
 
 TEST_F(Installer, CommandLineTooLongForTheLauncherFailsAfterRemovingTheTree) {
@@ -233,6 +235,7 @@ TEST_F(Installer, SecondInstanceIsRefused) {
   EXPECT_TRUE(second.interactive.box.shown);
   EXPECT_EQ(second.interactive.box.caption, kCaption);
   EXPECT_EQ(second.interactive.box.text, L"This installer is already running.");
+  EXPECT_TRUE(second.interactive.box.waitedForAnswer);
 }
 
 // The clean-up mode, with the program folders pointed at the test's own.
@@ -320,6 +323,7 @@ TEST_F(Installer, SetupThatCannotBeStartedFailsAfterRemovingTheTree) {
   EXPECT_EQ(interactive.exitCode, 1001);
   EXPECT_TRUE(interactive.box.shown);
   EXPECT_EQ(interactive.box.text, L"Installation failed.");
+  EXPECT_TRUE(interactive.box.waitedForAnswer);
   EXPECT_FALSE(PathExists(WorkingRoot()));
 }
 
