@@ -19,6 +19,14 @@ inline wchar_t* AsWide(Unit* text) { return reinterpret_cast<wchar_t*>(text); }
 inline const Unit* AsUnits(const wchar_t* text) { return reinterpret_cast<const Unit*>(text); }
 inline Unit* AsUnits(wchar_t* text) { return reinterpret_cast<Unit*>(text); }
 
+// An export of a loaded module as the function type the caller expects, or
+// null. The cast goes through void(*)() so the compiler accepts the change of
+// function type.
+template <typename Function>
+Function LookUpExport(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // Owns one handle and closes it with the traits' Close when it goes.
 template <typename Traits>
 class Owned {

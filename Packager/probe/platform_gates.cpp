@@ -110,9 +110,7 @@ int IsWow64() {
   BOOL answer = FALSE;
   HMODULE kernel = GetModuleHandleW(L"kernel32");
   if (!kernel) return 0;
-  // Through void(*)() so the compiler accepts the change of function type.
-  auto isWow64Process = reinterpret_cast<IsWow64ProcessFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(kernel, "IsWow64Process")));
+  auto isWow64Process = LookUpExport<IsWow64ProcessFunction>(kernel, "IsWow64Process");
   if (!isWow64Process) return 0;
   if (!isWow64Process(GetCurrentProcess(), &answer)) return 0;
   return answer ? 1 : 0;

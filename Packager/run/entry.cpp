@@ -109,15 +109,14 @@ void WritePortsSnapshot(const WideString& root) {
   fclose(stream);
 }
 
-int32_t RunInstallBranch(const wchar_t* commandLine) {
+int32_t RunInstallBranch(const WideString& commandLine) {
   WideString root = MakeWorkingRoot();
   UnpackInstallPayload(root);
   PathBuffer<kPathUnits> setupPath;
   if (!ComposeExistingPath(root, kInnerSetupNameId, setupPath)) return kInstallFailed;
 
   WritePortsSnapshot(root);
-  WideString arguments = BuildInnerSetupArguments(innerSetupOptions, windowLinkOption,
-                                                  WideString(AsUnits(commandLine)));
+  WideString arguments = BuildInnerSetupArguments(innerSetupOptions, windowLinkOption, commandLine);
   int32_t result = kSuccess;
   if (RunSetupProgram(mainWindow, AsWide(setupPath.CStr()), AsWide(arguments.CStr()),
                       arguments.Length()) == kNothingStarted) {
@@ -130,10 +129,7 @@ int32_t RunInstallBranch(const wchar_t* commandLine) {
 void CallCleanupLibrary(const wchar_t* libraryPath) {
   UniqueModule library(LoadLibraryW(libraryPath));
   if (!library.Valid()) return;
-  using CleanupFunction = int(WINAPI*)();
-  // Through void(*)() so the compiler accepts the change of function type.
-  auto cleanup = reinterpret_cast<CleanupFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(library.Get(), kCleanupExport)));
+  auto cleanup = LookUpExport<int(WINAPI*)()>(library.Get(), kCleanupExport);
   if (cleanup) cleanup();
 }
 
@@ -145,17 +141,13 @@ void RemoveEmptyProgramFolder(WideString folder) {
 int32_t RunCleanupBranch() {
   WideString root = MakeWorkingRoot();
   UnpackCleanupPayload(root);
-  PathBuffer<kPathUnits> libraryPath;
+  // Both files are tested, the auxiliary setup first.
   PathBuffer<kPathUnits> auxiliaryPath;
-  const bool libraryComposed = libraryPath.Append(root) &&
-                               libraryPath.Append(LoadLocalString(kCleanupLibraryNameId));
+  PathBuffer<kPathUnits> libraryPath;
   const uint32_t auxiliaryId = IsWow64() ? kAuxiliarySetup64NameId : kAuxiliarySetup32NameId;
-  const bool auxiliaryComposed =
-      auxiliaryPath.Append(root) && auxiliaryPath.Append(LoadLocalString(auxiliaryId));
-
-  int32_t result = kSuccess;
-  if (!auxiliaryComposed || _waccess(AsWide(auxiliaryPath.CStr()), 0) != 0) result = kInstallFailed;
-  if (!libraryComposed || _waccess(AsWide(libraryPath.CStr()), 0) != 0) result = kInstallFailed;
+  const bool auxiliaryFound = ComposeExistingPath(root, auxiliaryId, auxiliaryPath);
+  const bool libraryFound = ComposeExistingPath(root, kCleanupLibraryNameId, libraryPath);
+  int32_t result = auxiliaryFound && libraryFound ? kSuccess : kInstallFailed;
   if (result == kSuccess) {
     CallCleanupLibrary(AsWide(libraryPath.CStr()));
     if (RunSetupProgram(mainWindow, AsWide(auxiliaryPath.CStr()), L"/9", 2) == kNothingStarted) {
@@ -206,7 +198,7 @@ int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
     return result;
   }
 
-  result = mode == RunMode::Cleanup ? RunCleanupBranch() : RunInstallBranch(commandLineText);
+  result = mode == RunMode::Cleanup ? RunCleanupBranch() : RunInstallBranch(commandLine);
 
   if (result != kSuccess) {
     // A setup that was started has left its result (1024) and the launcher's
