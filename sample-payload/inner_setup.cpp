@@ -9,7 +9,6 @@
 //   QUILLANE_SAMPLE_EXIT      its own process exit code (default 0)
 //   QUILLANE_SAMPLE_WAIT_MS   how long to keep its dialog open (default 0)
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "standin_common.h"
@@ -34,13 +33,6 @@ WindowLink FindWindowLink(const std::wstring& commandLine) {
   link.message = static_cast<UINT>(wcstoul(end + 1, nullptr, 10));
   link.found = true;
   return link;
-}
-
-// FNV-1a, enough to tell the payload's bytes apart in a report.
-unsigned long long Fingerprint(const std::string& bytes) {
-  unsigned long long hash = 1469598103934665603ULL;
-  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ULL;
-  return hash;
 }
 
 std::string ReadWhole(const std::wstring& path, bool& exists) {
@@ -71,22 +63,10 @@ void ListTree(const std::wstring& root, const std::wstring& relative, std::vecto
     } else {
       bool exists = false;
       std::string bytes = ReadWhole(root + L"\\" + path, exists);
-      char detail[64];
-      std::snprintf(detail, sizeof(detail), "|%zu|%016llx\n", bytes.size(), Fingerprint(bytes));
-      lines.push_back("file=" + standin::Utf8(path) + detail);
+      lines.push_back("file=" + standin::Utf8(path) + standin::FileDetail(bytes) + "\n");
     }
   } while (FindNextFileW(listing, &entry));
   FindClose(listing);
-}
-
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char byte : bytes) {
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 15];
-  }
-  return out;
 }
 
 HWND OpenDialog(HINSTANCE instance) {
@@ -141,7 +121,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   report += "position=" + std::to_string(place.left) + "," + std::to_string(place.top) + "\n";
   bool portsExist = false;
   std::string ports = ReadWhole(standin::OwnFolder() + L"\\PORTS.dat", portsExist);
-  report += "ports-dat=" + (portsExist ? Hex(ports) : std::string("missing")) + "\n";
+  report += "ports-dat=" + (portsExist ? standin::Hex(ports) : std::string("missing")) + "\n";
   std::vector<std::string> lines;
   ListTree(standin::OwnFolder(), L"", lines);
   std::sort(lines.begin(), lines.end());

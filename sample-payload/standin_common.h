@@ -7,6 +7,7 @@
 #endif
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 namespace standin {
@@ -56,6 +57,27 @@ inline std::wstring OwnFolder() {
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
   std::wstring text(path, length);
   return text.substr(0, text.find_last_of(L'\\'));
+}
+
+// The report's form of a file's bytes: "|<size>|<FNV-1a 64 in hex>", enough
+// to tell the payload's files apart. The tests read reports with the same.
+inline std::string FileDetail(const std::string& bytes) {
+  unsigned long long hash = 1469598103934665603ULL;
+  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ULL;
+  char detail[64];
+  std::snprintf(detail, sizeof(detail), "|%zu|%016llx", bytes.size(), hash);
+  return detail;
+}
+
+// Bytes as lower-case hexadecimal, two digits each.
+inline std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char byte : bytes) {
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 15];
+  }
+  return out;
 }
 
 }  // namespace standin

@@ -3,23 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
 #include "installer_driver.h"
 #include "run/remove_tree.h"
+#include "standin_common.h"
 
 using namespace quillane_test;
 
 namespace {
 
 constexpr const wchar_t* kCaption = L"VARNO Quillane Ver.7.10a";
-
-unsigned long long Fingerprint(const std::string& bytes) {
-  unsigned long long hash = 1469598103934665603ULL;
-  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ULL;
-  return hash;
-}
 
 // The 39 install files of the working tree, as the payload folder holds them.
 const wchar_t* const kInstallFiles[] = {
@@ -43,20 +37,10 @@ const char* const kTreeFolders[] = {"kpcomusb", "kpcomusb\\x64", "kpcomusb\\x86"
                                     "manual\\JA", "manual\\SC", "manual\\TC"};
 
 std::string FileLine(const std::wstring& relative, const std::string& bytes) {
-  char detail[64];
-  std::snprintf(detail, sizeof(detail), "|%zu|%016llx", bytes.size(), Fingerprint(bytes));
-  return Narrow(relative) + detail;
+  return Narrow(relative) + standin::FileDetail(bytes);
 }
 
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char byte : bytes) {
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 15];
-  }
-  return out;
-}
+using standin::Hex;
 
 const std::string kEmptySnapshot = "[PORTS]\r\n[QLANE]\r\n";
 
@@ -64,6 +48,11 @@ class Installer : public ::testing::Test {
  protected:
   void SetUp() override { quillane::DeleteTree(WorkingRoot().c_str()); }
   void TearDown() override { quillane::DeleteTree(WorkingRoot().c_str()); }
+  // The temporary folder of the installers started from now on.
+  void PointTemporaryFolderAt(const std::wstring& path) {
+    environment_.Set(L"TMP", path);
+    environment_.Set(L"TEMP", path);
+  }
   ScopedEnvironment environment_;
 };
 
@@ -343,8 +332,7 @@ TEST_F(Installer, TemporaryFolderThatIsAFileLeavesNothingUnpacked) {
   ScratchFolder scratch;
   const std::wstring file = scratch / L"not-a-folder";
   WriteFileBytes(file, "x");
-  environment_.Set(L"TMP", file);
-  environment_.Set(L"TEMP", file);
+  PointTemporaryFolderAt(file);
   InstallerRun run = RunInstaller(L"-s1");
   EXPECT_EQ(run.exitCode, 1001);
   EXPECT_TRUE(run.report.empty());
@@ -365,8 +353,7 @@ TEST_F(Installer, WorkingRootTooLongForThePathBuffersCountsAsMissingFiles) {
   // base + product code + "\" + "setup.exe" is 260 characters: one too many.
   ScratchFolder scratch;
   const std::wstring base = FolderOfLength(scratch, 260 - 39 - 9);
-  environment_.Set(L"TMP", base);
-  environment_.Set(L"TEMP", base);
+  PointTemporaryFolderAt(base);
   InstallerRun run = RunInstaller(L"-s1");
   EXPECT_EQ(run.exitCode, 1001);
   EXPECT_TRUE(run.report.empty());  // nothing was started
@@ -377,8 +364,7 @@ TEST_F(CleanupMode, WorkingRootThatFitsTheAuxiliarySetupButNotTheLibraryFails) {
   // "VRESetup32.exe" fits 259 characters, "KPCOMUSBCLN.dll" one more does not.
   ScratchFolder scratch;
   const std::wstring base = FolderOfLength(scratch, 259 - 39 - 14);
-  environment_.Set(L"TMP", base);
-  environment_.Set(L"TEMP", base);
+  PointTemporaryFolderAt(base);
   InstallerRun run = RunInstaller(L"-u3");
   EXPECT_EQ(run.exitCode, 1001);
   EXPECT_TRUE(run.auxReport.empty());
