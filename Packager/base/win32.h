@@ -83,10 +83,18 @@ struct ModuleHandleTraits {
   static void Close(Handle handle) { FreeLibrary(handle); }
 };
 
+// Memory the platform allocated for the caller with LocalAlloc.
+struct LocalMemoryTraits {
+  using Handle = HLOCAL;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle memory) { LocalFree(memory); }
+};
+
 using UniqueHandle = Owned<KernelHandleTraits>;
 using UniqueFile = Owned<FileHandleTraits>;
 using UniqueFind = Owned<FindHandleTraits>;
 using UniqueKey = Owned<KeyHandleTraits>;
 using UniqueModule = Owned<ModuleHandleTraits>;
+using UniqueLocal = Owned<LocalMemoryTraits>;
 
 }  // namespace quillane

@@ -9,7 +9,13 @@ namespace {
 
 constinit const TokenFunctions kPlatformTokenFunctions = {OpenThreadToken, OpenProcessToken,
                                                 GetTokenInformation, CloseHandle};
-constinit const TokenFunctions* tokenFunctions = &kPlatformTokenFunctions;
+// Null stands for the platform's own: a zero value takes no room in the
+// image, which a pointer to them would.
+constinit const TokenFunctions* replacedTokenFunctions = nullptr;
+
+const TokenFunctions* Tokens() {
+  return replacedTokenFunctions ? replacedTokenFunctions : &kPlatformTokenFunctions;
+}
 
 // The plain record, not the extended one; a failed call leaves major 0.
 OSVERSIONINFOW QueryVersion() {
@@ -35,7 +41,7 @@ class TokenHandle {
   TokenHandle(const TokenHandle&) = delete;
   TokenHandle& operator=(const TokenHandle&) = delete;
   ~TokenHandle() {
-    if (handle_) tokenFunctions->closeHandle(handle_);
+    if (handle_) Tokens()->closeHandle(handle_);
   }
   HANDLE* Receive() { return &handle_; }
   HANDLE Get() const { return handle_; }
@@ -45,11 +51,11 @@ class TokenHandle {
 };
 
 bool OpenEffectiveToken(TokenHandle& token) {
-  if (tokenFunctions->openThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, token.Receive())) {
+  if (Tokens()->openThreadToken(GetCurrentThread(), TOKEN_QUERY, FALSE, token.Receive())) {
     return true;
   }
   if (GetLastError() != ERROR_NO_TOKEN) return false;
-  return tokenFunctions->openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) != 0;
+  return Tokens()->openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) != 0;
 }
 
 // Walks no further than the entries that the returned length holds.
@@ -84,7 +90,7 @@ int IsUserAdmin() {
   if (!OpenEffectiveToken(token)) return 0;
 
   DWORD needed = 0;
-  if (tokenFunctions->getTokenInformation(token.Get(), TokenGroups, nullptr, 0, &needed) ||
+  if (Tokens()->getTokenInformation(token.Get(), TokenGroups, nullptr, 0, &needed) ||
       GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(TOKEN_GROUPS)) {
     return 0;
   }
@@ -92,7 +98,7 @@ int IsUserAdmin() {
   if (!buffer) return 0;
   int isAdmin = 0;
   DWORD length = needed;
-  if (tokenFunctions->getTokenInformation(token.Get(), TokenGroups, buffer, length, &needed)) {
+  if (Tokens()->getTokenInformation(token.Get(), TokenGroups, buffer, length, &needed)) {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
     PSID administrators = nullptr;
     if (AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
@@ -117,7 +123,7 @@ int IsWow64() {
 }
 
 void SetTokenFunctionsForTesting(const TokenFunctions* functions) {
-  tokenFunctions = functions ? functions : &kPlatformTokenFunctions;
+  replacedTokenFunctions = functions;
 }
 
 }  // namespace quillane

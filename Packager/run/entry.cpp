@@ -11,11 +11,13 @@
 #include "probe/platform_gates.h"
 #include "run/arguments.h"
 #include "run/launcher.h"
+#include "run/library_search.h"
 #include "run/manifest.h"
 #include "run/options.h"
 #include "run/remove_tree.h"
 #include "run/result_code.h"
 #include "run/unpack.h"
+#include "run/working_root.h"
 #include "text/catalogue.h"
 #include "text/local_string.h"
 
@@ -80,13 +82,11 @@ HWND CreateMainWindow(HINSTANCE instance) {
   return window;
 }
 
-// workingRoot: the working base, the product code and a backslash; the
-// folder is created (an existing one is reused).
-WideString MakeWorkingRoot() {
+// workingRoot: the working base, the product code and a backslash.
+WideString WorkingRootPath() {
   WideString root = GetWorkingBase();
   root.Append(LoadLocalString(kProductCodeId));
   root.Append(u'\\');
-  CreateDirectoryW(AsWide(root.CStr()), nullptr);
   return root;
 }
 
@@ -110,7 +110,9 @@ void WritePortsSnapshot(const WideString& root) {
 }
 
 int32_t RunInstallBranch(const WideString& commandLine) {
-  WideString root = MakeWorkingRoot();
+  const WideString root = WorkingRootPath();
+  UniqueFile hold;
+  if (!CreateOwnWorkingRoot(AsWide(root.CStr()), hold)) return kInstallFailed;
   UnpackInstallPayload(root);
   PathBuffer<kPathUnits> setupPath;
   if (!ComposeExistingPath(root, kInnerSetupNameId, setupPath)) return kInstallFailed;
@@ -122,12 +124,13 @@ int32_t RunInstallBranch(const WideString& commandLine) {
                       arguments.Length()) == kNothingStarted) {
     result = kInstallFailed;
   }
+  hold.Reset();
   DeleteTree(AsWide(root.CStr()));
   return result;
 }
 
 void CallCleanupLibrary(const wchar_t* libraryPath) {
-  UniqueModule library(LoadLibraryW(libraryPath));
+  UniqueModule library(LoadTreeLibrary(libraryPath));
   if (!library.Valid()) return;
   auto cleanup = LookUpExport<int(WINAPI*)()>(library.Get(), kCleanupExport);
   if (cleanup) cleanup();
@@ -139,21 +142,24 @@ void RemoveEmptyProgramFolder(WideString folder) {
 }
 
 int32_t RunCleanupBranch() {
-  WideString root = MakeWorkingRoot();
-  UnpackCleanupPayload(root);
-  // Both files are tested, the auxiliary setup first.
-  PathBuffer<kPathUnits> auxiliaryPath;
-  PathBuffer<kPathUnits> libraryPath;
-  const uint32_t auxiliaryId = IsWow64() ? kAuxiliarySetup64NameId : kAuxiliarySetup32NameId;
-  const bool auxiliaryFound = ComposeExistingPath(root, auxiliaryId, auxiliaryPath);
-  const bool libraryFound = ComposeExistingPath(root, kCleanupLibraryNameId, libraryPath);
-  int32_t result = auxiliaryFound && libraryFound ? kSuccess : kInstallFailed;
-  if (result == kSuccess) {
-    CallCleanupLibrary(AsWide(libraryPath.CStr()));
-    if (RunSetupProgram(mainWindow, AsWide(auxiliaryPath.CStr()), L"/9", 2) == kNothingStarted) {
-      result = kInstallFailed;
+  const WideString root = WorkingRootPath();
+  int32_t result = kInstallFailed;
+  UniqueFile hold;
+  if (CreateOwnWorkingRoot(AsWide(root.CStr()), hold)) {
+    UnpackCleanupPayload(root);
+    // Both files are tested, the auxiliary setup first.
+    PathBuffer<kPathUnits> auxiliaryPath;
+    PathBuffer<kPathUnits> libraryPath;
+    const uint32_t auxiliaryId = IsWow64() ? kAuxiliarySetup64NameId : kAuxiliarySetup32NameId;
+    const bool auxiliaryFound = ComposeExistingPath(root, auxiliaryId, auxiliaryPath);
+    const bool libraryFound = ComposeExistingPath(root, kCleanupLibraryNameId, libraryPath);
+    if (auxiliaryFound && libraryFound) {
+      CallCleanupLibrary(AsWide(libraryPath.CStr()));
+      const int started = RunSetupProgram(mainWindow, AsWide(auxiliaryPath.CStr()), L"/9", 2);
+      result = started == kNothingStarted ? kInstallFailed : kSuccess;
+      hold.Reset();
+      DeleteTree(AsWide(root.CStr()));
     }
-    DeleteTree(AsWide(root.CStr()));
   }
   RemoveEmptyProgramFolder(GetProgramFilesFolder());
   RemoveEmptyProgramFolder(GetCommonProgramsFolder());

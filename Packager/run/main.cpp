@@ -4,8 +4,12 @@
 #include "base/win32.h"
 #include "run/command_line.h"
 #include "run/entry.h"
+#include "run/library_search.h"
 
 extern "C" void InstallerEntry() {
+  // Before anything else loads a library on demand: the folder the
+  // installer was started from is never searched.
+  quillane::RestrictLibrarySearch();
   const wchar_t* arguments =
       quillane::AsWide(quillane::SkipProgramName(quillane::AsUnits(GetCommandLineW())));
   ExitProcess(static_cast<UINT>(quillane::RunInstaller(GetModuleHandleW(nullptr), arguments)));

@@ -1,9 +1,25 @@
 #include "run/remove_tree.h"
 
+#include <winternl.h>
+
 #include "base/wide_string.h"
+#include "run/tree_names.h"
+
+// The tree lies in a folder that unelevated programs of the same user can
+// write to, so anything in it may have been planted: a link (junction,
+// symbolic link, mount point) that would make this elevated program delete
+// whatever it names. Every entry is therefore opened as itself and deleted
+// through that handle, and only after the platform's name for what the handle
+// reached has been found to be the entry's own place in the tree. A link on
+// Windows opens as itself and is removed as a link; where a link cannot be
+// opened as itself (Wine opens what it names), the name tells, and the entry
+// is left where it is: the tree then counts as not removed.
 
 namespace quillane {
 namespace {
+
+constexpr DWORD kAnySharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kDeleteAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
 // folder + "\*.*", without doubling a trailing backslash.
 // An empty result (memory ran out) opens no listing.
@@ -24,56 +40,140 @@ bool EntryPath(const wchar_t* folder, const wchar_t* name, WideString& path) {
 }
 
 bool IsDotName(const WIN32_FIND_DATAW& entry) { return entry.cFileName[0] == L'.'; }
-bool IsFolder(const WIN32_FIND_DATAW& entry) {
-  return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+
+// A folder of its own: a link to a folder is not one, whatever it names.
+bool IsRealFolder(DWORD attributes) {
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+         FILE_ATTRIBUTE_DIRECTORY;
 }
 
-int RemoveFolderItself(const wchar_t* folder) {
-  SetFileAttributesW(folder, FILE_ATTRIBUTE_NORMAL);
-  return RemoveDirectoryW(folder) ? 1 : 0;
+// The platform's name of what the handle reached. A name longer than the
+// buffer is no name: its entry is then never acted on.
+bool QueryReachedName(HANDLE handle, WideString& name) {
+  union {
+    OBJECT_NAME_INFORMATION info;
+    BYTE bytes[sizeof(OBJECT_NAME_INFORMATION) + 1024 * sizeof(WCHAR)];
+  } reached;
+  ULONG length = 0;
+  if (!NT_SUCCESS(NtQueryObject(handle, ObjectNameInformation, &reached, sizeof(reached),
+                                &length))) {
+    return false;
+  }
+  const UNICODE_STRING& text = reached.info.Name;
+  if (!text.Buffer || text.Length > sizeof(reached) - sizeof(reached.info)) return false;
+  return name.Assign(AsUnits(text.Buffer), text.Length / sizeof(WCHAR));
+}
+
+// Opens the entry at `path` as itself (a link is not followed), for deletion,
+// when the platform names what it reached `expected`; its attributes too.
+bool OpenOwnEntry(const wchar_t* path, const WideString& expected, UniqueFile& entry,
+                  DWORD& attributes) {
+  entry.Reset(CreateFileW(path, kDeleteAccess, kAnySharing, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  WideString reached;
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!entry.Valid() || !QueryReachedName(entry.Get(), reached) ||
+      !SameEntryName(reached, expected) || !GetFileInformationByHandle(entry.Get(), &information)) {
+    entry.Reset();
+    return false;
+  }
+  attributes = information.dwFileAttributes;
+  return true;
+}
+
+// The name that the folder at `path` has when it is its holder's own entry:
+// the holder's platform name (links above the folder are the user's own
+// setting and are followed) and the folder's own name.
+bool OwnFolderName(const wchar_t* path, WideString& expected) {
+  WideString holderPath;
+  WideString name;
+  if (!SplitFolderPath(AsUnits(path), holderPath, name)) return false;
+  UniqueFile holder(CreateFileW(AsWide(holderPath.CStr()), FILE_READ_ATTRIBUTES, kAnySharing,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return holder.Valid() && QueryReachedName(holder.Get(), expected) &&
+         AppendEntryName(expected, name.CStr());
+}
+
+// Clears read-only, hidden and system marks, then marks the entry for
+// deletion through the handle, so that nothing else of the same name can be
+// deleted instead; it goes when the handle is closed.
+bool DeleteThroughHandle(HANDLE handle) {
+  IO_STATUS_BLOCK status;
+  FILE_BASIC_INFORMATION basic;
+  ZeroMemory(&basic, sizeof(basic));  // zero times are left as they are
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  NtSetInformationFile(handle, &status, &basic, sizeof(basic), FileBasicInformation);
+  FILE_DISPOSITION_INFORMATION disposition = {TRUE};
+  return NT_SUCCESS(NtSetInformationFile(handle, &status, &disposition, sizeof(disposition),
+                                         FileDispositionInformation));
+}
+
+int DeleteEntry(const wchar_t* path, const WideString& expected);
+
+// Deletes everything in the folder at `path`, whose platform name is
+// `folderName`, depth first; 1 when all of it went, 0 at the first entry that
+// did not.
+int DeleteContents(const wchar_t* folder, const WideString& folderName) {
+  WIN32_FIND_DATAW found;
+  UniqueFind listing(FindFirstFileW(AsWide(ListingPattern(folder).CStr()), &found));
+  if (!listing.Valid()) return 1;
+  do {
+    if (IsDotName(found)) continue;
+    WideString path;
+    WideString name(folderName);
+    if (!EntryPath(folder, found.cFileName, path) ||
+        name.Length() != folderName.Length() || !AppendEntryName(name, AsUnits(found.cFileName)) ||
+        DeleteEntry(AsWide(path.CStr()), name) != 1) {
+      return 0;
+    }
+  } while (FindNextFileW(listing.Get(), &found));
+  return 1;
+}
+
+// Deletes the entry at `path` when it is the one named `expected`: a file or
+// a link as itself, a folder with everything in it. 1 when it went, else 0.
+int DeleteEntry(const wchar_t* path, const WideString& expected) {
+  UniqueFile entry;
+  DWORD attributes = 0;
+  if (!OpenOwnEntry(path, expected, entry, attributes)) return 0;
+  if (IsRealFolder(attributes)) {
+    // A folder cannot be listed while a handle with delete access is open on
+    // it; it is opened and checked again once it is empty.
+    entry.Reset();
+    if (DeleteContents(path, expected) != 1 || !OpenOwnEntry(path, expected, entry, attributes)) {
+      return 0;
+    }
+  }
+  return DeleteThroughHandle(entry.Get()) ? 1 : 0;
 }
 
 }  // namespace
 
 int DeleteTree(const wchar_t* folder) {
-  WIN32_FIND_DATAW entry;
-  UniqueFind listing(FindFirstFileW(AsWide(ListingPattern(folder).CStr()), &entry));
-  if (listing.Valid()) {
-    do {
-      if (IsDotName(entry)) continue;
-      WideString path;
-      if (!EntryPath(folder, entry.cFileName, path)) return 0;
-      if (IsFolder(entry)) {
-        int removed = DeleteTree(AsWide(path.CStr()));
-        if (removed != 1) return removed;
-      } else {
-        SetFileAttributesW(AsWide(path.CStr()), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(AsWide(path.CStr()))) return 0;
-      }
-    } while (FindNextFileW(listing.Get(), &entry));
-    listing.Reset();
-  }
-  return RemoveFolderItself(folder);
+  WideString expected;
+  return OwnFolderName(folder, expected) ? DeleteEntry(folder, expected) : 0;
 }
 
 int RemoveEmptyFolder(const wchar_t* folder) {
-  int folders = 0;
-  int files = 0;
-  WIN32_FIND_DATAW entry;
-  UniqueFind listing(FindFirstFileW(AsWide(ListingPattern(folder).CStr()), &entry));
+  WideString expected;
+  UniqueFile entry;
+  DWORD attributes = 0;
+  if (!OwnFolderName(folder, expected) || !OpenOwnEntry(folder, expected, entry, attributes) ||
+      !IsRealFolder(attributes)) {
+    return 0;
+  }
+  entry.Reset();
+  int entries = 0;
+  WIN32_FIND_DATAW found;
+  UniqueFind listing(FindFirstFileW(AsWide(ListingPattern(folder).CStr()), &found));
   if (listing.Valid()) {
     do {
-      if (IsDotName(entry)) continue;
-      if (IsFolder(entry)) {
-        ++folders;
-      } else {
-        ++files;
-      }
-    } while (FindNextFileW(listing.Get(), &entry));
+      if (!IsDotName(found)) ++entries;
+    } while (FindNextFileW(listing.Get(), &found));
     listing.Reset();
-    if (folders != 0 || files != 0) return 0;
   }
-  return RemoveFolderItself(folder);
+  if (entries != 0 || !OpenOwnEntry(folder, expected, entry, attributes)) return 0;
+  return DeleteThroughHandle(entry.Get()) ? 1 : 0;
 }
 
 }  // namespace quillane

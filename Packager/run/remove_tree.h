@@ -1,5 +1,8 @@
 // Removal of the unpacked working tree and of empty leftover folders. Neither
-// retries nor reports; the first failure ends the walk.
+// retries nor reports; the first failure ends the walk. Neither ever acts on
+// anything a link names: a link in the tree is removed as the link itself
+// where the platform allows it, and is otherwise left, with the folders
+// above it.
 #pragma once
 
 #include "base/win32.h"
@@ -12,7 +15,8 @@ namespace quillane {
 int DeleteTree(const wchar_t* folder);
 
 // Removes the folder only when it holds no files and no sub-folders (entries
-// whose names begin with "." are not counted). 1 when it was removed, else 0.
+// whose names begin with "." are not counted) and is not itself a link.
+// 1 when it was removed, else 0.
 int RemoveEmptyFolder(const wchar_t* folder);
 
 }  // namespace quillane

@@ -1,0 +1,48 @@
+#include "run/tree_names.h"
+
+namespace quillane {
+namespace {
+
+bool IsSeparator(Unit unit) { return unit == u'\\' || unit == u'/'; }
+
+Unit FoldAscii(Unit unit) { return unit >= u'a' && unit <= u'z' ? unit - (u'a' - u'A') : unit; }
+
+}  // namespace
+
+bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name) {
+  size_t end = TextLength(path);
+  while (end > 0 && IsSeparator(path[end - 1])) --end;
+  // A drive prefix ("C:") is never part of the name.
+  const size_t drive = end >= 2 && path[1] == u':' ? 2 : 0;
+  size_t start = end;
+  while (start > drive && !IsSeparator(path[start - 1])) --start;
+  const size_t nameLength = end - start;
+  if (nameLength == 0) return false;
+  if ((nameLength == 1 && path[start] == u'.') ||
+      (nameLength == 2 && path[start] == u'.' && path[start + 1] == u'.')) {
+    return false;
+  }
+  if (!name.Assign(path + start, nameLength)) return false;
+
+  // The holder keeps its separator where it is a root ("C:\", "\"); "C:X"
+  // and "X" are held by the current folder.
+  size_t holderEnd = start;
+  while (holderEnd > drive + 1 && IsSeparator(path[holderEnd - 1])) --holderEnd;
+  if (!holder.Assign(path, holderEnd)) return false;
+  return holderEnd > drive || holder.Append(u'.');
+}
+
+bool AppendEntryName(WideString& folderName, const Unit* entry) {
+  const bool rooted = !folderName.Empty() && folderName[folderName.Length() - 1] == u'\\';
+  return (rooted || folderName.Append(u'\\')) && folderName.Append(entry);
+}
+
+bool SameEntryName(const WideString& left, const WideString& right) {
+  if (left.Length() != right.Length()) return false;
+  for (size_t at = 0; at < left.Length(); ++at) {
+    if (FoldAscii(left[at]) != FoldAscii(right[at])) return false;
+  }
+  return true;
+}
+
+}  // namespace quillane

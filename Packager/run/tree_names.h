@@ -1,0 +1,26 @@
+// Names of the working tree's entries as the platform reports them for an
+// open handle: the real location of what was opened, after every link on the
+// way. An entry is the tree's own only when that name is its folder's name
+// followed by its own; a link, or a path through one, reaches another name.
+#pragma once
+
+#include "base/wide_string.h"
+
+namespace quillane {
+
+// Splits a folder path into the folder that holds it and its own name:
+// "C:\T\{X}\" gives "C:\T" and "{X}", "C:\X" gives "C:\" and "X", "\X" gives
+// "\" and "X", "X" gives "." and "X". Either separator counts. False when the
+// path names no entry of its own (empty, a drive or its root, "." or "..").
+bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name);
+
+// Appends one entry's name to its folder's platform name, with one separator
+// (a volume root's name already ends with one).
+bool AppendEntryName(WideString& folderName, const Unit* entry);
+
+// Whether two platform names are the same; only the case of ASCII letters
+// may differ (the names of one file system, compared as it compares them
+// for everything this program creates).
+bool SameEntryName(const WideString& left, const WideString& right);
+
+}  // namespace quillane

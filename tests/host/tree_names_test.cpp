@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "run/tree_names.h"
+
+namespace quillane {
+namespace {
+
+std::u16string Text(const WideString& text) { return std::u16string(text.CStr(), text.Length()); }
+
+TEST(SplitFolderPath, HolderIsWhatOpensTheFolderAbove) {
+  struct {
+    const char16_t* path;
+    const char16_t* holder;
+    const char16_t* name;
+  } const cases[] = {
+      {u"C:\\T\\{6F1C}\\", u"C:\\T", u"{6F1C}"},
+      {u"C:\\T\\{6F1C}", u"C:\\T", u"{6F1C}"},
+      {u"C:\\T\\\\{6F1C}\\\\", u"C:\\T", u"{6F1C}"},
+      {u"C:/T/x", u"C:/T", u"x"},
+      {u"C:\\x", u"C:\\", u"x"},
+      {u"\\VARNO", u"\\", u"VARNO"},  // an empty Program Files folder
+      {u"{6F1C}\\", u".", u"{6F1C}"},  // an empty working base
+      {u"C:x", u"C:.", u"x"},
+      {u"\\\\server\\share\\x", u"\\\\server\\share", u"x"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::u16string(row.path)));
+    WideString holder;
+    WideString name;
+    ASSERT_TRUE(SplitFolderPath(row.path, holder, name));
+    EXPECT_EQ(Text(holder), row.holder);
+    EXPECT_EQ(Text(name), row.name);
+  }
+}
+
+TEST(SplitFolderPath, PathsThatNameNoEntryOfTheirOwn) {
+  for (const char16_t* path : {u"", u"\\", u"C:", u"C:\\", u"C:\\T\\.", u"C:\\T\\..\\", u"..",
+                               u"\\\\"}) {
+    WideString holder;
+    WideString name;
+    EXPECT_FALSE(SplitFolderPath(path, holder, name))
+        << testing::PrintToString(std::u16string(path));
+  }
+}
+
+TEST(EntryNames, OneSeparatorAndAsciiCaseOnly) {
+  WideString folder(u"\\??\\C:\\users\\Temp");
+  ASSERT_TRUE(AppendEntryName(folder, u"{6F1C}"));
+  EXPECT_EQ(Text(folder), u"\\??\\C:\\users\\Temp\\{6F1C}");
+  WideString root(u"\\Device\\HarddiskVolume2\\");
+  ASSERT_TRUE(AppendEntryName(root, u"VARNO"));
+  EXPECT_EQ(Text(root), u"\\Device\\HarddiskVolume2\\VARNO");
+
+  const WideString own(u"\\??\\C:\\users\\Temp\\{6F1C}\\ユーザー");
+  EXPECT_TRUE(SameEntryName(own, WideString(u"\\??\\c:\\USERS\\temp\\{6f1c}\\ユーザー")));
+  // What a link reaches: another place, or the same place under another name.
+  EXPECT_FALSE(SameEntryName(own, WideString(u"\\??\\Z:\\tmp\\outside")));
+  EXPECT_FALSE(SameEntryName(own, WideString(u"\\??\\C:\\users\\Temp\\{6F1C}\\ユーザ")));
+  EXPECT_FALSE(SameEntryName(own, WideString(u"\\??\\C:\\users\\Temp\\{6F1C}\\ユーザーx")));
+  // Letters beyond ASCII keep their case; '@' and '`' are no letters.
+  EXPECT_FALSE(SameEntryName(WideString(u"\u00e9"), WideString(u"\u00c9")));
+  EXPECT_FALSE(SameEntryName(WideString(u"@"), WideString(u"`")));
+}
+
+}  // namespace
+}  // namespace quillane
