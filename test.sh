@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every preset and runs every test: the
-# portable logic natively under the sanitizers, and the Windows programs
-# under Wine on a private X display. Exits non-zero on any failure.
+# portable logic natively under the sanitizers (its tests, then a short fixed
+# run of its fuzz targets), and the Windows programs under Wine on a private
+# X display. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -10,6 +11,10 @@ jobs=$(nproc)
 cmake --preset host >/dev/null
 cmake --build --preset host -j"$jobs"
 ctest --preset host
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$jobs"
+ctest --preset fuzz
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j"$jobs"

@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need; does nothing when
 # they are all present. Safe to run any number of times.
 set -euo pipefail
-packages=(cmake g++ make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth)
+packages=(cmake g++ make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth
+          clang libclang-rt-14-dev)
 
 missing=()
 for package in "${packages[@]}"; do
