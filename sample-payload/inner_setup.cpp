@@ -8,6 +8,8 @@
 //                             (default "0"; "none" posts nothing)
 //   QUILLANE_SAMPLE_EXIT      its own process exit code (default 0)
 //   QUILLANE_SAMPLE_WAIT_MS   how long to keep its dialog open (default 0)
+//   QUILLANE_SAMPLE_LOAD      a library to load by name at start, reported
+//                             with where it came from ("loaded=")
 #include <algorithm>
 #include <vector>
 
@@ -104,6 +106,7 @@ void Pump(DWORD milliseconds, HWND dialog, bool* raised) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const std::wstring commandLine = GetCommandLineW();
+  const std::string loaded = standin::LoadNamedLibrary(L"QUILLANE_SAMPLE_LOAD");
   const WindowLink link = FindWindowLink(commandLine);
   HWND dialog = OpenDialog(instance);
   RECT place{};
@@ -126,6 +129,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   ListTree(standin::OwnFolder(), L"", lines);
   std::sort(lines.begin(), lines.end());
   for (const std::string& line : lines) report += line;
+  if (!loaded.empty()) report += "loaded=" + loaded + "\n";
   report += "end\n";
   standin::AppendReport(L"QUILLANE_SAMPLE_REPORT", report);
 

@@ -52,6 +52,20 @@ inline void AppendReport(const wchar_t* reportSetting, const std::string& text) 
   CloseHandle(file);
 }
 
+// Loads the library named by the environment variable setting, when it is
+// set, by name as a program loads one on demand, and answers where it came
+// from ("none" when it did not load); empty when the setting is not set.
+inline std::string LoadNamedLibrary(const wchar_t* setting) {
+  const std::wstring name = Setting(setting);
+  if (name.empty()) return std::string();
+  std::wstring loaded = L"none";
+  if (HMODULE library = LoadLibraryW(name.c_str())) {
+    wchar_t path[MAX_PATH];
+    loaded.assign(path, GetModuleFileNameW(library, path, MAX_PATH));
+  }
+  return Utf8(loaded);
+}
+
 inline std::wstring OwnFolder() {
   wchar_t path[MAX_PATH];
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -63,6 +63,59 @@ TEST(DeleteTree, DotNamedEntryIsKeptAndSoIsItsFolder) {
   EXPECT_TRUE(PathExists(root));
 }
 
+TEST(DeleteTree, NeverActsOnWhatALinkInTheTreeNames) {
+  OutsideTargets outside;
+  struct {
+    const wchar_t* link;
+    const wchar_t* target;
+  } const cases[] = {
+      {L"planted", L"folder"},      {L"planted.txt", L"single.txt"},
+      {L"a\\b\\deep", L"empty"},  {L"c\\deep.txt", L"single.txt"},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(testing::Message() << "link " << (&row - cases));
+    ScratchFolder scratch;
+    const std::wstring root = scratch / L"tree";
+    BuildTree(root);
+    const std::wstring link = root + L"\\" + row.link;
+    ASSERT_TRUE(MakeUnixLink(outside / row.target, link));
+    // Wine cannot remove a link as itself: it stays, and so does the tree.
+    EXPECT_EQ(DeleteTree(root.c_str()), 0);
+    outside.ExpectIntact();
+    EXPECT_TRUE(PathExists(link));
+    EXPECT_TRUE(RemoveUnixLink(link));
+  }
+}
+
+TEST(DeleteTree, NeverActsOnAFolderThatIsALink) {
+  OutsideTargets outside;
+  ScratchFolder scratch;
+  for (const wchar_t* target : {L"folder", L"empty"}) {
+    const std::wstring link = scratch / L"root-link";
+    ASSERT_TRUE(MakeUnixLink(outside / target, link));
+    EXPECT_EQ(DeleteTree(link.c_str()), 0);
+    EXPECT_EQ(DeleteTree((link + L"\\").c_str()), 0);
+    EXPECT_EQ(RemoveEmptyFolder(link.c_str()), 0);
+    outside.ExpectIntact();
+    EXPECT_TRUE(RemoveUnixLink(link));
+  }
+}
+
+// The temporary folder's path often holds 8.3 names: another spelling of
+// the same place must not make the tree's own entries look foreign.
+TEST(DeleteTree, ShortSpellingOfTheFoldersAboveStillRemovesTheTree) {
+  ScratchFolder scratch;
+  const std::wstring longFolder = scratch / L"a folder with a long name";
+  MakeFolder(longFolder);
+  BuildTree(longFolder + L"\\tree");
+  wchar_t shortFolder[MAX_PATH] = L"";
+  ASSERT_NE(GetShortPathNameW(longFolder.c_str(), shortFolder, MAX_PATH), 0u);
+  ASSERT_NE(std::wstring(shortFolder), longFolder);
+  EXPECT_EQ(DeleteTree((std::wstring(shortFolder) + L"\\tree\\").c_str()), 1);
+  EXPECT_FALSE(PathExists(longFolder + L"\\tree"));
+  EXPECT_TRUE(PathExists(longFolder));
+}
+
 TEST(FolderRemoval, EmptyFolderIsRemovedByBoth) {
   ScratchFolder scratch;
   MakeFolder(scratch / L"e1");

@@ -157,6 +157,56 @@ void SetMachineText(const std::wstring& key, const wchar_t* name, const std::wst
   SetMachineValue(key, name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
+namespace {
+
+// The Unix path of a Windows path, through Wine's own conversion.
+std::string UnixPath(const std::wstring& path) {
+  using Convert = char*(CDECL*)(LPCWSTR);
+  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void (*)()>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  char* unix = convert ? convert(path.c_str()) : nullptr;
+  std::string text = unix ? unix : "";
+  if (unix) HeapFree(GetProcessHeap(), 0, unix);
+  return text;
+}
+
+// A Unix path (UTF-8) as a quoted argument of a Unix program's command line.
+std::wstring Quoted(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                  wide.data(), static_cast<int>(wide.size())));
+  return L"\"" + wide + L"\"";
+}
+
+}  // namespace
+
+bool MakeUnixLink(const std::wstring& target, const std::wstring& link) {
+  const std::string from = UnixPath(target);
+  const std::string at = UnixPath(link);
+  return !from.empty() && !at.empty() &&
+         RunAndWait(L"Z:\\bin\\ln", L"-s " + Quoted(from) + L" " + Quoted(at)) == 0;
+}
+
+bool RemoveUnixLink(const std::wstring& link) {
+  const std::string at = UnixPath(link);
+  return !at.empty() && RunAndWait(L"Z:\\bin\\rm", L"-f " + Quoted(at)) == 0;
+}
+
+OutsideTargets::OutsideTargets() {
+  MakeFolder(scratch_ / L"folder");
+  WriteFileBytes(scratch_ / L"folder\\one.txt", "one");
+  WriteFileBytes(scratch_ / L"folder\\two.bin", std::string(5000, '\2'));
+  WriteFileBytes(scratch_ / L"single.txt", "single");
+  MakeFolder(scratch_ / L"empty");
+}
+
+void OutsideTargets::ExpectIntact() const {
+  EXPECT_EQ(ReadFileBytes(scratch_ / L"folder\\one.txt"), "one");
+  EXPECT_EQ(ReadFileBytes(scratch_ / L"folder\\two.bin"), std::string(5000, '\2'));
+  EXPECT_EQ(ReadFileBytes(scratch_ / L"single.txt"), "single");
+  EXPECT_TRUE(PathExists(scratch_ / L"empty"));
+}
+
 long long RunAndWait(const std::wstring& program, const std::wstring& arguments) {
   Child child;
   if (!StartChild(program, arguments, child)) return -1;

@@ -81,6 +81,25 @@ void SetMachineNumber(const std::wstring& key, const wchar_t* name, DWORD value)
 void SetMachineText(const std::wstring& key, const wchar_t* name, const std::wstring& text,
                     DWORD type = REG_SZ);
 
+// A Unix symbolic link at `link` naming `target` (Windows paths), made as
+// any program of the user can make one; the way links reach Wine's files.
+// RemoveUnixLink removes the link itself (no Windows call can under Wine).
+bool MakeUnixLink(const std::wstring& target, const std::wstring& link);
+bool RemoveUnixLink(const std::wstring& link);
+
+// What a planted link names, outside the tree: "folder" with two files,
+// "single.txt" and "empty" (a folder that RemoveDirectoryW through a link
+// would delete). ExpectIntact checks that each survived byte for byte.
+class OutsideTargets {
+ public:
+  OutsideTargets();
+  std::wstring operator/(const std::wstring& name) const { return scratch_ / name; }
+  void ExpectIntact() const;
+
+ private:
+  ScratchFolder scratch_;
+};
+
 // A name no other test or run uses.
 std::wstring UniqueName(const wchar_t* prefix);
 

@@ -1,0 +1,221 @@
+// The installer end to end in a temporary folder where someone else has been
+// before it: links and files planted in the working root, files held open,
+// libraries placed beside the installer, and unusual temporary folders.
+#include <gtest/gtest.h>
+
+#include "installer_driver.h"
+#include "run/remove_tree.h"
+
+using namespace quillane_test;
+
+namespace {
+
+class Hardening : public ::testing::Test {
+ public:
+  void SetUp() override { quillane::DeleteTree(WorkingRoot().c_str()); }
+  void TearDown() override {
+    for (const std::wstring& link : links_) EXPECT_TRUE(RemoveUnixLink(link));
+    EXPECT_TRUE(quillane::DeleteTree(WorkingRoot().c_str()) || !PathExists(WorkingRoot()));
+  }
+  // Links from the working tree to the outside targets, as another program
+  // of the user plants them.
+  void PlantLinks() {
+    static const wchar_t* const kLinks[][2] = {{L"planted", L"folder"},
+                                               {L"kpusb\\planted.txt", L"single.txt"},
+                                               {L"manual\\EN\\deep", L"empty"}};
+    for (const auto& link : kLinks) {
+      links_.push_back(WorkingRoot() + link[0]);
+      EXPECT_TRUE(MakeUnixLink(outside_ / link[1], links_.back()));
+    }
+  }
+  void ExpectLinksLeft() {
+    for (const std::wstring& link : links_) EXPECT_TRUE(PathExists(link)) << Narrow(link);
+  }
+  OutsideTargets outside_;
+  std::vector<std::wstring> links_;
+  ScopedEnvironment environment_;
+};
+
+// A library of System32 as a loaded module's path reads.
+std::string SystemLibrary(const char* name) {
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  return Narrow(system) + "\\" + name;
+}
+
+// The inner setup's dialog is up: the tree is unpacked and in use.
+void WaitForSetupDialog() {
+  for (int wait = 0; wait < 500 && !FindWindowW(L"TSetDialog", nullptr); ++wait) Sleep(20);
+}
+
+TEST_F(Hardening, LinksPlantedBeforeTheRunAreNeverFollowedAndTheRootIsNotUsed) {
+  for (const wchar_t* folder : {L"", L"kpusb", L"manual", L"manual\\EN"}) {
+    MakeFolder(WorkingRoot() + folder);
+  }
+  PlantLinks();
+  // Wine cannot remove a link as itself, so the root cannot be made new.
+  InstallerRun quiet = RunInstaller(L"-u1");
+  EXPECT_EQ(quiet.exitCode, 1001);
+  EXPECT_FALSE(quiet.box.shown);
+  EXPECT_TRUE(quiet.report.empty());  // nothing was started
+  EXPECT_FALSE(PathExists(WorkingRoot() + L"setup.exe"));
+  InstallerRun interactive = RunInstaller(L"");
+  EXPECT_EQ(interactive.exitCode, 1001);
+  EXPECT_EQ(interactive.box.text, L"Installation failed.");
+
+  // The clean-up mode does the same, and still removes the empty folders.
+  ScratchFolder programs;
+  MakeFolder(programs / L"VARNO");
+  RegistryValueOverride programFiles(
+      HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesPath");
+  programFiles.SetText(programs.Path());
+  InstallerRun cleanup = RunInstaller(L"-u3");
+  EXPECT_EQ(cleanup.exitCode, 1001);
+  EXPECT_TRUE(cleanup.cleanupReport.empty() && cleanup.auxReport.empty());
+  EXPECT_FALSE(PathExists(programs / L"VARNO"));
+
+  outside_.ExpectIntact();
+  ExpectLinksLeft();
+}
+
+TEST_F(Hardening, LinksMadeInTheLiveTreeAreNeverFollowed) {
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"7");
+  environment_.Set(L"QUILLANE_SAMPLE_WAIT_MS", L"1500");
+  RunOptions options;
+  options.context = this;
+  options.whileRunning = [](const PROCESS_INFORMATION&, void* self) {
+    WaitForSetupDialog();
+    static_cast<Hardening*>(self)->PlantLinks();
+  };
+  InstallerRun run = RunInstaller(L"-u1", options);
+  EXPECT_EQ(run.exitCode, 7);
+  outside_.ExpectIntact();
+  // What Wine leaves: the links, the folders that hold them, and whatever
+  // the walk had not reached when it met the first of them.
+  ExpectLinksLeft();
+}
+
+TEST_F(Hardening, StaleTreeIsGoneBeforeTheSetupStarts) {
+  const std::wstring root = WorkingRoot();
+  for (const wchar_t* folder : {L"", L"kpusb", L"stale", L"stale\\deeper"}) {
+    MakeFolder(root + folder);
+  }
+  WriteFileBytes(root + L"setup.exe", "an old program");
+  WriteFileBytes(root + L"kpusb\\extra.inf", "extra");
+  WriteFileBytes(root + L"stale\\deeper\\hidden.sys", "hidden");
+  SetFileAttributesW((root + L"kpusb\\extra.inf").c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW((root + L"stale\\deeper\\hidden.sys").c_str(),
+                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW((root + L"stale").c_str(), FILE_ATTRIBUTE_READONLY);
+  // A library beside setup.exe, of a name that it loads on demand (and that
+  // Wine prefers to its own when found).
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\planted_library.dll").c_str(),
+                        (root + L"dwmapi.dll").c_str(), FALSE));
+  ScratchFolder reports;
+  environment_.Set(L"QUILLANE_PLANTED_REPORT", reports / L"planted.txt");
+  environment_.Set(L"WINEDLLOVERRIDES", L"mscoree,mshtml=;dwmapi=n,b");
+  environment_.Set(L"QUILLANE_SAMPLE_LOAD", L"dwmapi.dll");
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"3");
+
+  InstallerRun run = RunInstaller(L"-u1");
+  EXPECT_EQ(run.exitCode, 3);
+  std::vector<std::string> files = ReportValues(run.report, "file");
+  EXPECT_EQ(files.size(), 40u);  // the 39 of the manifest and PORTS.dat
+  for (const std::string& file : files) {
+    EXPECT_EQ(file.find("stale"), std::string::npos);
+    EXPECT_EQ(file.find("extra"), std::string::npos);
+    EXPECT_EQ(file.find("dwmapi.dll"), std::string::npos);
+  }
+  EXPECT_EQ(ReportValues(run.report, "folder").size(), 11u);
+  EXPECT_EQ(ReportValues(run.report, "loaded"), std::vector<std::string>{SystemLibrary("dwmapi.dll")});
+  EXPECT_EQ(ReadFileBytes(reports / L"planted.txt"), "");
+  EXPECT_FALSE(PathExists(root));
+}
+
+TEST_F(Hardening, RootThatCannotBeRemovedIsNotUsed) {
+  MakeFolder(WorkingRoot());
+  const std::wstring held = WorkingRoot() + L"held.txt";
+  WriteFileBytes(held, "held");
+  HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  InstallerRun quiet = RunInstaller(L"-s1");
+  InstallerRun interactive = RunInstaller(L"");
+  CloseHandle(holder);
+  EXPECT_EQ(quiet.exitCode, 1001);
+  EXPECT_FALSE(quiet.box.shown);
+  EXPECT_EQ(interactive.exitCode, 1001);
+  EXPECT_TRUE(interactive.box.shown);
+  EXPECT_EQ(interactive.box.text, L"Installation failed.");
+  EXPECT_TRUE(quiet.report.empty() && interactive.report.empty());
+  EXPECT_FALSE(PathExists(WorkingRoot() + L"setup.exe"));
+  EXPECT_EQ(ReadFileBytes(held), "held");
+}
+
+TEST_F(Hardening, FileOfTheTreeHeldOpenAtRemovalKeepsTheSetupsResult) {
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"6");
+  environment_.Set(L"QUILLANE_SAMPLE_WAIT_MS", L"1500");
+  HANDLE holder = INVALID_HANDLE_VALUE;
+  RunOptions options;
+  options.context = &holder;
+  options.whileRunning = [](const PROCESS_INFORMATION&, void* context) {
+    WaitForSetupDialog();
+    *static_cast<HANDLE*>(context) = CreateFileW((WorkingRoot() + L"manual\\EN\\ReadMeE.txt").c_str(),
+                                                 GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  };
+  InstallerRun run = RunInstaller(L"-u1", options);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  CloseHandle(holder);
+  EXPECT_EQ(run.exitCode, 6);
+  // The held file stays, with the folders above it.
+  EXPECT_TRUE(PathExists(WorkingRoot() + L"manual\\EN\\ReadMeE.txt"));
+}
+
+// Where the installer was started from (often the user's downloads) may
+// hold a library of a name that is loaded on demand. The clean-up library,
+// inside the installer's process, loads one by name the way the platform
+// does.
+TEST_F(Hardening, LibraryBesideTheInstallerIsNotLoaded) {
+  ScratchFolder downloads;
+  const std::wstring installer = downloads / L"QuillaneSetup.exe";
+  ASSERT_TRUE(CopyFileW(InstallerPath().c_str(), installer.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\planted_library.dll").c_str(),
+                        (downloads / L"dwmapi.dll").c_str(), FALSE));
+  environment_.Set(L"QUILLANE_PLANTED_REPORT", downloads / L"planted.txt");
+  environment_.Set(L"WINEDLLOVERRIDES", L"mscoree,mshtml=;dwmapi=n,b");
+  environment_.Set(L"QUILLANE_SAMPLE_CLEANUP_LOAD", L"dwmapi.dll");
+  RunOptions options;
+  options.program = installer;
+  InstallerRun run = RunInstaller(L"-u3", options);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(ReportValues(run.cleanupReport, "cleanup-loaded"),
+            std::vector<std::string>{SystemLibrary("dwmapi.dll")});
+  EXPECT_EQ(ReadFileBytes(downloads / L"planted.txt"), "");
+}
+
+TEST_F(Hardening, UnusualTemporaryFolders) {
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"4");
+  ScratchFolder scratch;
+  // A Japanese user name.
+  const std::wstring japanese = scratch / L"\u5c71\u7530\u592a\u90ce";
+  MakeFolder(japanese);
+  environment_.Set(L"TMP", japanese + L"\\");
+  environment_.Set(L"TEMP", japanese + L"\\");
+  InstallerRun run = RunInstaller(L"-u1");
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_EQ(ReportValues(run.report, "file").size(), 40u);
+  EXPECT_FALSE(PathExists(japanese + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"));
+
+  // Root plus "setup.exe" exactly 259 characters: it fits, the deeper files
+  // do not; the setup starts and the tree still goes.
+  std::wstring base = scratch.Path() + L"\\";
+  base += std::wstring(259 - 39 - 9 - base.size() - 1, L'd');
+  MakeFolder(base);
+  environment_.Set(L"TMP", base + L"\\");
+  environment_.Set(L"TEMP", base + L"\\");
+  run = RunInstaller(L"-u1");
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_EQ(ReportValues(run.report, "command-line").size(), 1u);
+  EXPECT_FALSE(PathExists(base + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"));
+}
+
+}  // namespace
