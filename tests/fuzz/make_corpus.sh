@@ -19,7 +19,7 @@ repeat() { local i; for ((i = 0; i < $2; i++)); do printf '%s' "$1"; done; }
 counted() { le 2 "${#1}"; printf '%s' "$1"; }
 seed() { rm -f "$1"; cat >"$1"; }
 
-mkdir -p command_line string_block ports_format wide_string
+mkdir -p command_line string_block ports_format wide_string tree_names
 
 # command_line: LANGID, window handle, program path length, raw command line.
 cl() { le 2 "$1"; le 8 "$2"; le 2 "$3"; }
@@ -91,3 +91,10 @@ units() { le 1 "${#1}"; u16 "$1"; }
 { op 15 0 0; le 1 0; le 2 258; u16 "$(repeat a 258)"; op 15 0 0; le 1 1; units b; op 15 0 0; le 1 1
   units c; op 15 0 1; le 1 0; le 2 4; u16 wxyz; op 15 0 1; le 1 3; le 2 2; u16 PQR; op 15 0 2
   le 1 2; } | seed wide_string/path-buffers-full
+
+# tree_names: length of the entry name, then the path and the entry.
+{ le 1 6; u16 'C:\Users\USER~1\AppData\Local\Temp\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\'; u16 'kpusb0'; } |
+  seed tree_names/working-root-short-spelling
+{ le 1 5; u16 '\VARNO'; u16 'VARNO'; } | seed tree_names/empty-program-files
+{ le 1 3; u16 '\\?\C:\'; u16 'ab.'; } | seed tree_names/volume-root
+{ le 1 2; u16 'C:..'; u16 '..'; } | seed tree_names/drive-relative-dots
