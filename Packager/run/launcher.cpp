@@ -49,8 +49,12 @@ int RunSetupProgram(HWND notifyWindow, const wchar_t* programPath, const wchar_t
   startup.dwY = 0;
   PROCESS_INFORMATION child;
   ZeroMemory(&child, sizeof(child));
-  if (!CreateProcessW(nullptr, AsWide(command.Data()), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &child)) {
+  // The program is named apart from the command line: the path stands there
+  // without quotation marks, and a temporary folder with a blank in it
+  // ("C:\Documents and Settings\...") would otherwise start "C:\Documents.exe"
+  // where one has been planted.
+  if (!CreateProcessW(programPath, AsWide(command.Data()), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &child)) {
     return kNothingStarted;
   }
   UniqueHandle process(child.hProcess);

@@ -216,6 +216,16 @@ TEST_F(Hardening, UnusualTemporaryFolders) {
   EXPECT_EQ(run.exitCode, 4);
   EXPECT_EQ(ReportValues(run.report, "command-line").size(), 1u);
   EXPECT_FALSE(PathExists(base + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"));
+
+  // A blank in the path, and a program planted under the path's first word.
+  MakeFolder(scratch / L"with blank");
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\probe_child.exe").c_str(),
+                        (scratch / L"with.exe").c_str(), FALSE));
+  environment_.Set(L"TMP", scratch / L"with blank\\");
+  environment_.Set(L"TEMP", scratch / L"with blank\\");
+  run = RunInstaller(L"-u1");
+  EXPECT_EQ(run.exitCode, 4);
+  EXPECT_EQ(ReportValues(run.report, "command-line").size(), 1u);
 }
 
 }  // namespace
