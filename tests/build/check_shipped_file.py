@@ -1,0 +1,567 @@
+#!/usr/bin/python3
+"""Checks the shipped installer image with a PE reader of its own (pefile),
+apart from the project's build and resource code.
+
+usage: check_shipped_file.py [--functions FILE] [--strings FILE]
+                             <installer.exe> <payload folder> <payload.txt> [installer.rc]
+
+installer.rc defaults to the one beside payload.txt, strings.rc to the one
+beside installer.rc, the list of functions known on Windows 2000 to
+windows2000_functions.txt beside this script. Every difference found is
+printed on a line of its own starting with "FAIL"; the exit code is 0 when
+there is none, 1 when there is any and 2 when an input cannot be read.
+"""
+
+import argparse
+import os
+import re
+import struct
+import sys
+import xml.etree.ElementTree as ElementTree
+
+import pefile
+
+RT_ICON = pefile.RESOURCE_TYPE["RT_ICON"]
+RT_STRING = pefile.RESOURCE_TYPE["RT_STRING"]
+RT_RCDATA = pefile.RESOURCE_TYPE["RT_RCDATA"]
+RT_GROUP_ICON = pefile.RESOURCE_TYPE["RT_GROUP_ICON"]
+RT_MANIFEST = pefile.RESOURCE_TYPE["RT_MANIFEST"]
+
+ENGLISH = 1033
+JAPANESE = 1041
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "comctl32.dll", "msvcrt.dll",
+               "ntdll.dll"}
+
+# The carried files: RCDATA 104 to 107, 110 to 113 and 117 to 150.
+PAYLOAD_IDS = set(range(104, 108)) | set(range(110, 114)) | set(range(117, 151))
+# File-name strings (123 among them is the product code), the same in both tables.
+SHARED_STRING_IDS = [114] + list(range(116, 158))
+ABSENT_STRING_IDS = [115, 1168]
+PRODUCT_CODE_ID = 123
+PRODUCT_CODE = "{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"
+CAPTION_IDS = [60, 111]
+ICON_GROUP_ID = 115
+
+FILE_VERSION = (7, 1, 7, 0)
+PRODUCT_VERSION = (7, 1, 0, 0)
+
+LEVEL = "requireAdministrator"
+COMMON_CONTROLS = {
+    "type": "win32",
+    "name": "Microsoft.Windows.Common-Controls",
+    "version": "6.0.0.0",
+    "processorArchitecture": "*",
+    "publicKeyToken": "6595b64144ccf1df",
+    "language": "*",
+}
+OWN_ARCHITECTURE = "X86"
+WINDOWS_7 = "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"
+
+MANIFEST_ROW = re.compile(r"^([a-z]+)[ \t]+([A-Za-z0-9]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+(.+)$")
+
+
+class InputError(Exception):
+    """An input that cannot be read as what it should be."""
+
+
+class Report:
+    def __init__(self):
+        self.failures = 0
+
+    def fail(self, section, text):
+        self.failures += 1
+        print(f"FAIL {section}: {text}")
+
+    def ok(self, section, text):
+        print(f"ok {section}: {text}")
+
+
+# ---------------------------------------------------------------- inputs
+
+def read_payload_rows(path):
+    """(rcdata id, name id, relative path) for each row of payload.txt."""
+    rows = []
+    with open(path, encoding="utf-8") as manifest:
+        for line in manifest:
+            line = line.rstrip("\n")
+            if not re.match(r"^(install|cleanup)[ \t]", line):
+                continue
+            match = MANIFEST_ROW.match(line)
+            if not match:
+                raise InputError(f"malformed row in {path}: {line}")
+            rows.append((int(match.group(3)), int(match.group(4)), match.group(5).strip()))
+    if not rows:
+        raise InputError(f"{path} has no rows")
+    return rows
+
+
+def read_functions(path):
+    """{(dll lower-cased, function)} from "dll function" lines."""
+    functions = set()
+    with open(path, encoding="utf-8") as listing:
+        for number, line in enumerate(listing, 1):
+            line = line.split("#", 1)[0].strip()
+            if not line:
+                continue
+            words = line.split()
+            if len(words) != 2:
+                raise InputError(f"{path}:{number}: not a 'dll function' line: {line}")
+            functions.add((words[0].lower(), words[1]))
+    return functions
+
+
+RC_ESCAPES = {"r": "\r", "n": "\n", "t": "\t", "\\": "\\", '"': '"', "0": "\0"}
+
+
+def rc_text(quoted):
+    """The text of an rc string literal's inside ("" is one quote)."""
+    out = []
+    i = 0
+    while i < len(quoted):
+        unit = quoted[i]
+        if unit == "\\":
+            escape = quoted[i + 1:i + 2]
+            if escape not in RC_ESCAPES:
+                raise InputError(f"unknown escape \\{escape} in rc string {quoted!r}")
+            out.append(RC_ESCAPES[escape])
+            i += 2
+        elif unit == '"':  # only as the doubled quote, by the pattern that found it
+            out.append('"')
+            i += 2
+        else:
+            out.append(unit)
+            i += 1
+    return "".join(out)
+
+
+def rc_langid(primary, sub):
+    return (int(sub, 0) << 10) | int(primary, 0)
+
+
+def read_string_tables(path):
+    """{langid: {id: text}} from the STRINGTABLE blocks of an rc file."""
+    tables = {}
+    language = None
+    inside = False
+    with open(path, encoding="utf-8") as rc:
+        for line in rc:
+            line = line.strip()
+            match = re.match(r"^LANGUAGE\s+(\w+)\s*,\s*(\w+)", line)
+            if match:
+                language = rc_langid(match.group(1), match.group(2))
+                continue
+            if line == "BEGIN":
+                inside = True
+                tables.setdefault(language, {})
+                continue
+            if line == "END":
+                inside = False
+                continue
+            match = re.match(r'^(\d+)\s+"((?:[^"]|"")*)"$', line)
+            if inside and match:
+                tables[language][int(match.group(1))] = rc_text(match.group(2))
+    if not tables:
+        raise InputError(f"{path} has no string table")
+    return tables
+
+
+def read_version_block(path):
+    """({key: value} of the StringFileInfo block, its block name, (lang, codepage))."""
+    with open(path, encoding="utf-8") as rc:
+        text = rc.read()
+    start = text.find('BLOCK "StringFileInfo"')
+    end = text.find('BLOCK "VarFileInfo"')
+    if start < 0 or end < start:
+        raise InputError(f"{path} has no StringFileInfo block before its VarFileInfo block")
+    block = re.search(r'BLOCK\s+"([0-9A-Fa-f]{8})"', text[start:end])
+    values = {key: rc_text(value) for key, value in
+              re.findall(r'VALUE\s+"([^"]+)"\s*,\s*"((?:[^"]|"")*)"', text[start:end])}
+    translation = re.search(r'VALUE\s+"Translation"\s*,\s*(\w+)\s*,\s*(\w+)', text[end:])
+    if not block or not values or not translation:
+        raise InputError(f"{path}: cannot read the version block")
+    return (values, block.group(1).upper(),
+            (int(translation.group(1), 0), int(translation.group(2), 0)))
+
+
+# ---------------------------------------------------------------- image
+
+def resource_types(pe):
+    """{type id: {name id: {langid: bytes}}}; names that are strings are kept as strings."""
+    types = {}
+    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+        return types
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        kind_id = kind.id if kind.name is None else str(kind.name)
+        names = types.setdefault(kind_id, {})
+        for name in kind.directory.entries:
+            name_id = name.id if name.name is None else str(name.name)
+            languages = names.setdefault(name_id, {})
+            for language in name.directory.entries:
+                data = language.data.struct
+                languages[language.id] = pe.get_data(data.OffsetToData, data.Size)
+    return types
+
+
+def string_block_entries(block, data, report, language):
+    """{id: text} of the non-empty entries of one RT_STRING block."""
+    entries = {}
+    offset = 0
+    for index in range(16):
+        if offset + 2 > len(data):
+            report.fail("strings", f"block {block} (language {language}) ends inside entry {index}")
+            break
+        (length,) = struct.unpack_from("<H", data, offset)
+        offset += 2
+        if offset + 2 * length > len(data):
+            report.fail("strings", f"block {block} (language {language}) entry {index} "
+                                   f"runs past the block")
+            break
+        if length:
+            entries[(block - 1) * 16 + index] = data[offset:offset + 2 * length].decode("utf-16-le")
+        offset += 2 * length
+    return entries
+
+
+def version_text(ms, ls):
+    return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+
+
+# ---------------------------------------------------------------- checks
+
+def check_headers(pe, report):
+    before = report.failures
+    machine = pe.FILE_HEADER.Machine
+    if machine != pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"]:
+        report.fail("headers", f"machine is {pefile.MACHINE_TYPE.get(machine, hex(machine))}, "
+                               f"not IMAGE_FILE_MACHINE_I386")
+    if pe.OPTIONAL_HEADER.Magic != pefile.OPTIONAL_HEADER_MAGIC_PE:
+        report.fail("headers", "the optional header is not PE32")
+    subsystem = pe.OPTIONAL_HEADER.Subsystem
+    if subsystem != pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]:
+        report.fail("headers", f"subsystem is {pefile.SUBSYSTEM_TYPE.get(subsystem, subsystem)}, "
+                               f"not the GUI subsystem")
+    flags = pe.OPTIONAL_HEADER.DllCharacteristics
+    for flag in ("IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE", "IMAGE_DLLCHARACTERISTICS_NX_COMPAT"):
+        if not flags & pefile.DLL_CHARACTERISTICS[flag]:
+            report.fail("headers", f"DllCharacteristics {flags:#06x} lacks {flag}")
+    if pe.FILE_HEADER.Characteristics & pefile.IMAGE_CHARACTERISTICS["IMAGE_FILE_RELOCS_STRIPPED"]:
+        report.fail("headers", "relocations are stripped (IMAGE_FILE_RELOCS_STRIPPED)")
+    blocks = getattr(pe, "DIRECTORY_ENTRY_BASERELOC", [])
+    fixups = sum(1 for block in blocks for entry in block.entries if entry.type != 0)
+    if not fixups:
+        report.fail("headers", "the image has no base relocations")
+    if report.failures == before:
+        report.ok("headers", f"i386, GUI, DllCharacteristics {flags:#06x} with DYNAMIC_BASE and "
+                             f"NX_COMPAT, {fixups} relocations in {len(blocks)} blocks")
+
+
+def check_imports(pe, functions_path, report):
+    before = report.failures
+    known = read_functions(functions_path)
+    imported = set()
+    tables = list(getattr(pe, "DIRECTORY_ENTRY_IMPORT", []))
+    tables += list(getattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT", []))
+    for table in tables:
+        dll = table.dll.decode("ascii", "replace")
+        if dll.lower() not in SYSTEM_DLLS:
+            report.fail("imports", f"imports from {dll}, which is not one of the system DLLs "
+                                   f"{', '.join(sorted(SYSTEM_DLLS))}")
+        for symbol in table.imports:
+            if symbol.name is None:
+                report.fail("imports", f"{dll} ordinal {symbol.ordinal} is imported by ordinal, "
+                                       f"not by name")
+                continue
+            name = symbol.name.decode("ascii", "replace")
+            imported.add((dll.lower(), name))
+            if (dll.lower(), name) not in known:
+                report.fail("imports", f"{dll} {name} is imported but not in {functions_path}: "
+                                       f"confirm that it exists on Windows 2000, then add the "
+                                       f"line '{dll} {name}' to that list")
+    for dll, name in sorted(known - imported):
+        print(f"note imports: {dll} {name} is listed but no longer imported")
+    if report.failures == before:
+        report.ok("imports", f"{len(imported)} functions from {len(tables)} system DLLs, "
+                             f"each listed as present on Windows 2000")
+
+
+def local_name(element):
+    return element.tag.rsplit("}", 1)[-1]
+
+
+def children(element, name):
+    return [child for child in element if local_name(child) == name]
+
+
+def descendants(element, name):
+    return [node for node in element.iter() if local_name(node) == name]
+
+
+def check_manifest(types, report):
+    before = report.failures
+    languages = types.get(RT_MANIFEST, {}).get(1)
+    if not languages:
+        report.fail("manifest", "no RT_MANIFEST resource 1")
+        return
+    for language, data in sorted(languages.items()):
+        try:
+            root = ElementTree.fromstring(data)
+        except ElementTree.ParseError as error:
+            report.fail("manifest", f"RT_MANIFEST 1 (language {language}) is not XML: {error}")
+            continue
+        if local_name(root) != "assembly":
+            report.fail("manifest", f"the root element is {local_name(root)}, not assembly")
+
+        own = children(root, "assemblyIdentity")
+        if len(own) != 1:
+            report.fail("manifest", f"{len(own)} assemblyIdentity elements under assembly, not 1")
+        for identity in own:
+            architecture = identity.get("processorArchitecture")
+            if (architecture or "").lower() != OWN_ARCHITECTURE.lower():
+                report.fail("manifest", f"assemblyIdentity processorArchitecture is "
+                                        f"{architecture!r}, not {OWN_ARCHITECTURE!r}")
+
+        levels = descendants(root, "requestedExecutionLevel")
+        if len(levels) != 1:
+            report.fail("manifest", f"{len(levels)} requestedExecutionLevel elements, not 1")
+        for level in levels:
+            if level.get("level") != LEVEL:
+                report.fail("manifest", f"requestedExecutionLevel level is "
+                                        f"{level.get('level')!r}, not {LEVEL!r}")
+            if level.get("uiAccess") != "false":
+                report.fail("manifest", f"requestedExecutionLevel uiAccess is "
+                                        f"{level.get('uiAccess')!r}, not 'false'")
+
+        dependencies = [identity for dependency in descendants(root, "dependentAssembly")
+                        for identity in children(dependency, "assemblyIdentity")
+                        if identity.get("name") == COMMON_CONTROLS["name"]]
+        if len(dependencies) != 1:
+            report.fail("manifest", f"{len(dependencies)} dependencies on "
+                                    f"{COMMON_CONTROLS['name']}, not 1")
+        for identity in dependencies:
+            for attribute, expected in COMMON_CONTROLS.items():
+                if identity.get(attribute) != expected:
+                    report.fail("manifest", f"the {COMMON_CONTROLS['name']} dependency has "
+                                            f"{attribute} {identity.get(attribute)!r}, "
+                                            f"not {expected!r}")
+
+        systems = [(node.get("Id") or "").lower() for node in descendants(root, "supportedOS")]
+        if WINDOWS_7 not in systems:
+            report.fail("manifest", f"no supportedOS Id {WINDOWS_7} (Windows 7); found {systems}")
+    if report.failures == before:
+        report.ok("manifest", f"{LEVEL}, uiAccess false, {COMMON_CONTROLS['name']} "
+                              f"{COMMON_CONTROLS['version']}, {OWN_ARCHITECTURE}, Windows 7 listed")
+
+
+def check_version(pe, rc_path, report):
+    before = report.failures
+    fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
+    if not fixed:
+        report.fail("version", "no version resource")
+        return
+    fixed = fixed[0]
+    file_version = version_text(fixed.FileVersionMS, fixed.FileVersionLS)
+    product_version = version_text(fixed.ProductVersionMS, fixed.ProductVersionLS)
+    if file_version != FILE_VERSION:
+        report.fail("version", f"fixed FileVersion is {file_version}, not {FILE_VERSION}")
+    if product_version != PRODUCT_VERSION:
+        report.fail("version", f"fixed ProductVersion is {product_version}, not {PRODUCT_VERSION}")
+
+    expected, block_name, translation = read_version_block(rc_path)
+    tables = {}
+    translations = []
+    for info in getattr(pe, "FileInfo", []):
+        for entry in info:
+            for table in getattr(entry, "StringTable", []):
+                tables[table.LangID.decode("ascii").upper()] = {
+                    key.decode("utf-8"): value.decode("utf-8")
+                    for key, value in table.entries.items()}
+            for var in getattr(entry, "Var", []):
+                if b"Translation" in var.entry:
+                    words = var.entry[b"Translation"].split()
+                    translations.append(tuple(int(word, 16) for word in words))
+    if block_name not in tables:
+        report.fail("version", f"no StringFileInfo block {block_name}; found {sorted(tables)}")
+    else:
+        actual = tables[block_name]
+        for key, value in expected.items():
+            if key not in actual:
+                report.fail("version", f"StringFileInfo lacks {key} (installer.rc: {value!r})")
+            elif actual[key] != value:
+                report.fail("version", f"StringFileInfo {key} is {actual[key]!r}, installer.rc "
+                                       f"says {value!r}")
+        for key in sorted(set(actual) - set(expected)):
+            report.fail("version", f"StringFileInfo has {key} = {actual[key]!r}, which "
+                                   f"installer.rc does not set")
+    if translations != [translation]:
+        report.fail("version", f"Translation is {translations}, installer.rc says {translation}")
+    if report.failures == before:
+        report.ok("version", f"file {'.'.join(map(str, file_version))}, product "
+                             f"{'.'.join(map(str, product_version))}, {len(expected)} text "
+                             f"fields as installer.rc sets them")
+
+
+def check_icon(types, report):
+    before = report.failures
+    group = types.get(RT_GROUP_ICON, {}).get(ICON_GROUP_ID)
+    if not group:
+        report.fail("icon", f"no RT_GROUP_ICON {ICON_GROUP_ID}")
+        return
+    icons = types.get(RT_ICON, {})
+    count = 0
+    for language, data in sorted(group.items()):
+        if len(data) < 6:
+            report.fail("icon", f"RT_GROUP_ICON {ICON_GROUP_ID} is {len(data)} bytes long")
+            continue
+        reserved, kind, count = struct.unpack_from("<HHH", data, 0)
+        if reserved != 0 or kind != 1 or count == 0 or len(data) < 6 + 14 * count:
+            report.fail("icon", f"RT_GROUP_ICON {ICON_GROUP_ID} has header {reserved}, {kind}, "
+                                f"{count} in {len(data)} bytes")
+            continue
+        for index in range(count):
+            size, icon_id = struct.unpack_from("<IH", data, 6 + 14 * index + 8)
+            images = icons.get(icon_id)
+            if not images:
+                report.fail("icon", f"icon {icon_id} of group {ICON_GROUP_ID} is missing")
+            elif all(len(image) != size for image in images.values()):
+                report.fail("icon", f"icon {icon_id} is {[len(i) for i in images.values()]} bytes, "
+                                    f"its group says {size}")
+    if report.failures == before:
+        report.ok("icon", f"group {ICON_GROUP_ID} with {count} icons, each present")
+
+
+def check_strings(types, rows, strings_path, report):
+    before = report.failures
+    tables = {}
+    for block, languages in types.get(RT_STRING, {}).items():
+        for language, data in languages.items():
+            tables.setdefault(language, {}).update(
+                string_block_entries(block, data, report, language))
+    for language in sorted(set(tables) - {ENGLISH, JAPANESE}):
+        report.fail("strings", f"a string table in language {language}, besides 1033 and 1041")
+    for language in (ENGLISH, JAPANESE):
+        if language not in tables:
+            report.fail("strings", f"no string table in language {language}")
+            return
+    english, japanese = tables[ENGLISH], tables[JAPANESE]
+
+    for only, present, absent in ((sorted(set(english) - set(japanese)), ENGLISH, JAPANESE),
+                                  (sorted(set(japanese) - set(english)), JAPANESE, ENGLISH)):
+        if only:
+            report.fail("strings", f"ids {only} are in {present} but not in {absent}")
+    for string_id in SHARED_STRING_IDS:
+        if english.get(string_id) != japanese.get(string_id):
+            report.fail("strings", f"string {string_id} reads {english.get(string_id)!r} in 1033 "
+                                   f"and {japanese.get(string_id)!r} in 1041")
+    for language, table in ((ENGLISH, english), (JAPANESE, japanese)):
+        for string_id in ABSENT_STRING_IDS:
+            if string_id in table:
+                report.fail("strings", f"string {string_id} is present in {language}: "
+                                       f"{table[string_id]!r}")
+        if table.get(PRODUCT_CODE_ID) != PRODUCT_CODE:
+            report.fail("strings", f"string {PRODUCT_CODE_ID} in {language} is "
+                                   f"{table.get(PRODUCT_CODE_ID)!r}, not {PRODUCT_CODE}")
+        for rcdata_id, name_id, path in rows:
+            name = path.rsplit("/", 1)[-1]
+            if table.get(name_id) != name:
+                report.fail("strings", f"string {name_id} in {language} is "
+                                       f"{table.get(name_id)!r}, payload.txt names RCDATA "
+                                       f"{rcdata_id} {name!r}")
+
+    written = read_string_tables(strings_path)
+    for language, table in ((ENGLISH, english), (JAPANESE, japanese)):
+        for string_id in CAPTION_IDS:
+            expected = written.get(language, {}).get(string_id)
+            if table.get(string_id) != expected:
+                report.fail("strings", f"string {string_id} in {language} is "
+                                       f"{table.get(string_id)!r}, strings.rc gives {expected!r}")
+    if report.failures == before:
+        report.ok("strings", f"1033 and 1041 hold the same {len(english)} ids; file names, "
+                             f"product code and captions as expected")
+
+
+def check_payload(types, rows, payload_dir, report):
+    before = report.failures
+    listed = [rcdata_id for rcdata_id, _, _ in rows]
+    for rcdata_id in sorted({i for i in listed if listed.count(i) > 1}):
+        report.fail("payload", f"payload.txt lists RCDATA {rcdata_id} more than once")
+    if set(listed) != PAYLOAD_IDS:
+        report.fail("payload", f"payload.txt lists RCDATA ids {sorted(set(listed) - PAYLOAD_IDS)} "
+                               f"beyond 104-107, 110-113, 117-150 and lacks "
+                               f"{sorted(PAYLOAD_IDS - set(listed))}")
+    carried = types.get(RT_RCDATA, {})
+    for name in sorted(set(carried) - set(listed), key=str):
+        report.fail("payload", f"RCDATA {name} is carried but payload.txt has no row for it")
+    total = 0
+    for rcdata_id, _, path in rows:
+        languages = carried.get(rcdata_id)
+        if not languages:
+            report.fail("payload", f"RCDATA {rcdata_id} ({path}) is missing")
+            continue
+        if set(languages) != {ENGLISH}:
+            report.fail("payload", f"RCDATA {rcdata_id} is carried under languages "
+                                   f"{sorted(languages)}, not only 1033")
+        data = languages.get(ENGLISH)
+        if data is None:
+            continue
+        full = os.path.join(payload_dir, path)
+        try:
+            with open(full, "rb") as payload_file:
+                expected = payload_file.read()
+        except OSError as error:
+            report.fail("payload", f"cannot read {full} for RCDATA {rcdata_id}: {error}")
+            continue
+        if data != expected:
+            first = next((i for i, (a, b) in enumerate(zip(data, expected)) if a != b),
+                         min(len(data), len(expected)))
+            report.fail("payload", f"RCDATA {rcdata_id} differs from {path}: {len(data)} bytes "
+                                   f"against {len(expected)}, first difference at byte {first}")
+        total += len(data)
+    if report.failures == before:
+        report.ok("payload", f"{len(rows)} RCDATA resources, language 1033 only, "
+                             f"{total} bytes equal to the payload folder")
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("installer")
+    parser.add_argument("payload_dir")
+    parser.add_argument("payload_txt")
+    parser.add_argument("installer_rc", nargs="?")
+    parser.add_argument("--functions", default=os.path.join(here, "windows2000_functions.txt"),
+                        help="'dll function' lines of the imports known on Windows 2000")
+    parser.add_argument("--strings", help="strings.rc (default: beside installer.rc)")
+    args = parser.parse_args()
+    rc_path = args.installer_rc or os.path.join(os.path.dirname(args.payload_txt), "installer.rc")
+    strings_path = args.strings or os.path.join(os.path.dirname(rc_path), "strings.rc")
+
+    report = Report()
+    try:
+        if not os.path.isdir(args.payload_dir):
+            raise InputError(f"{args.payload_dir} is not a folder")
+        rows = read_payload_rows(args.payload_txt)
+        try:
+            pe = pefile.PE(args.installer)
+        except (OSError, pefile.PEFormatError) as error:
+            raise InputError(f"cannot read {args.installer} as a PE image: {error}") from error
+        types = resource_types(pe)
+        check_headers(pe, report)
+        check_imports(pe, args.functions, report)
+        check_manifest(types, report)
+        check_version(pe, rc_path, report)
+        check_icon(types, report)
+        check_strings(types, rows, strings_path, report)
+        check_payload(types, rows, args.payload_dir, report)
+    except (InputError, OSError) as error:
+        print(f"error: {error}", file=sys.stderr)
+        return 2
+    if report.failures:
+        print(f"{report.failures} differences in {args.installer}")
+        return 1
+    print(f"{args.installer}: no differences")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
