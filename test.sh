@@ -2,7 +2,9 @@
 # Installs what is missing, builds every preset and runs every test: the
 # portable logic natively under the sanitizers (its tests, then a short fixed
 # run of its fuzz targets), and the Windows programs under Wine on a private
-# X display. Exits non-zero on any failure.
+# X display, on both architectures: the 64-bit build with its own tests, and
+# the shipping 32-bit installer, run by the 32-bit test programs as 64-bit
+# Windows runs it (WOW64). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
@@ -22,3 +24,7 @@ cmake --build --preset win32 -j"$jobs"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j"$jobs"
 scripts/wine-session.sh ctest --preset win64
+
+cmake --preset win32-tests >/dev/null
+cmake --build --preset win32-tests -j"$jobs"
+QUILLANE_WINE=/usr/lib/wine/wine scripts/wine-session.sh ctest --preset win32-tests

@@ -1,19 +1,41 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need; does nothing when
 # they are all present. Safe to run any number of times.
+#
+# The shipping program is 32-bit: Debian's 32-bit Wine (wine32, from the i386
+# architecture) runs it beside wine64. Where this machine's kernel does not
+# start 32-bit Linux programs, or QUILLANE_WINE32_EMULATED=1 asks for that
+# route, an i386 emulator is fetched into a cache folder as well
+# (scripts/wine32-emulator.sh); nothing else of the machine changes for it.
 set -euo pipefail
-packages=(cmake g++ make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth
-          clang libclang-rt-14-dev)
+cd "$(dirname "$0")"
+packages=(cmake g++ make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 wine32:i386
+          xvfb xauth clang libclang-rt-14-dev python3-pefile)
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+
+new_architecture=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "Adding the i386 architecture for the 32-bit Wine"
+  "${sudo[@]}" dpkg --add-architecture i386
+  new_architecture=1
+fi
 
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
     missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ] || [ "$new_architecture" -eq 1 ]; then
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update -qq
+  if [ ${#missing[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" ||
+      { echo "install-deps: could not install ${missing[*]}" >&2; exit 1; }
+  fi
+fi
 
-echo "Installing: ${missing[*]}"
-sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+if [ "${QUILLANE_WINE32_EMULATED:-0}" = 1 ] || ! ./wine32-emulator.sh native; then
+  ./wine32-emulator.sh path >/dev/null
+fi

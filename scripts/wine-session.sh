@@ -24,12 +24,15 @@ cleanup() {
 trap cleanup EXIT
 
 wineserver="$(dirname "$QUILLANE_WINE")/wineserver"
-"$QUILLANE_WINE" wineboot -i >/dev/null 2>&1
+# Always a 64-bit prefix: the 32-bit loader runs its programs there as
+# 64-bit Windows runs a 32-bit program (WOW64).
+wine64="$(dirname "$QUILLANE_WINE")/wine64"
+"$wine64" wineboot -i >/dev/null 2>&1
 # All windows on one Wine virtual desktop: without a window manager on the
 # display, Wine waits for one whenever a window is shown or hidden, which
 # measured twice the time of the end-to-end tests.
-"$QUILLANE_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-"$QUILLANE_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f \
+"$wine64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+"$wine64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f \
   >/dev/null 2>&1
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w

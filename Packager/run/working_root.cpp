@@ -30,7 +30,9 @@ WideString TokenUserText() {
 
 PSECURITY_DESCRIPTOR BuildWorkingRootSecurity() {
   const WideString user = TokenUserText();
-  WideString sddl(u"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;FRFX;;;");
+  // Numeric rights (FILE_ALL_ACCESS; FILE_GENERIC_READ | FILE_GENERIC_EXECUTE),
+  // which every SDDL reader since Windows 2000 takes.
+  WideString sddl(u"D:P(A;OICI;0x1f01ff;;;BA)(A;OICI;0x1f01ff;;;SY)(A;OICI;0x1200a9;;;");
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (user.Empty() || !sddl.Append(user) || !sddl.Append(u')') ||
       !ConvertStringSecurityDescriptorToSecurityDescriptorW(AsWide(sddl.CStr()), SDDL_REVISION_1,

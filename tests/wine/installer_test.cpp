@@ -257,10 +257,12 @@ TEST_F(CleanupMode, CallsTheLibraryRunsTheAuxiliarySetupAndRemovesEmptyFolders) 
   EXPECT_FALSE(run.box.shown);
   EXPECT_TRUE(run.report.empty());  // the inner setup is not run
   EXPECT_EQ(run.cleanupReport, "cleanup-called\n");
-  // This 64-bit process is not under WOW64, so the 32-bit auxiliary setup runs.
+  // Only a 32-bit installer on 64-bit Windows runs the 64-bit auxiliary
+  // setup; this test program is built as the installer under test is.
+  const std::string auxiliary = UnderWow64() ? "VRESetup64.exe" : "VRESetup32.exe";
   EXPECT_EQ(ReportValues(run.auxReport, "aux"),
-            std::vector<std::string>{"VRESetup32.exe|" + Narrow(WorkingRoot()) +
-                                     "VRESetup32.exe /9"});
+            std::vector<std::string>{auxiliary + "|" + Narrow(WorkingRoot()) + auxiliary +
+                                     " /9"});
   std::vector<std::string> files = ReportValues(run.auxReport, "aux-file");
   std::sort(files.begin(), files.end());
   EXPECT_EQ(files, (std::vector<std::string>{"KPCOMUSBCLN.dll", "VRESetup32.exe",
@@ -268,6 +270,23 @@ TEST_F(CleanupMode, CallsTheLibraryRunsTheAuxiliarySetupAndRemovesEmptyFolders) 
   EXPECT_FALSE(PathExists(WorkingRoot()));
   EXPECT_FALSE(PathExists(scratch_ / L"Program Files\\VARNO"));
   EXPECT_TRUE(PathExists(scratch_ / L"Programs\\VARNO\\Quillane.lnk"));
+}
+
+// On 64-bit Windows the registry has a 64-bit and a 32-bit view of
+// HKLM\Software, each with its own Program Files folder; the installer reads
+// the view of its own word size.
+TEST_F(CleanupMode, ProgramFilesFolderComesFromTheInstallersRegistryView) {
+  const wchar_t* const key = L"Software\\Microsoft\\Windows\\CurrentVersion";
+  RegistryValueOverride view64(HKEY_LOCAL_MACHINE, key, L"ProgramFilesPath", KEY_WOW64_64KEY);
+  RegistryValueOverride view32(HKEY_LOCAL_MACHINE, key, L"ProgramFilesPath", KEY_WOW64_32KEY);
+  view64.SetText(scratch_ / L"Program Files");
+  view32.SetText(scratch_ / L"Program Files (x86)");
+  MakeFolder(scratch_ / L"Program Files (x86)");
+  MakeFolder(scratch_ / L"Program Files (x86)\\VARNO");
+  EXPECT_EQ(RunInstaller(L"-u3").exitCode, 0);
+  const bool wow64 = UnderWow64();
+  EXPECT_EQ(PathExists(scratch_ / L"Program Files (x86)\\VARNO"), !wow64);
+  EXPECT_EQ(PathExists(scratch_ / L"Program Files\\VARNO"), wow64);
 }
 
 TEST_F(CleanupMode, MissingCleanupLibraryFailsSilentlyAndStillTidiesUp) {

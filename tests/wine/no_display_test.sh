@@ -14,7 +14,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$QUILLANE_WINE" wineboot -i >/dev/null 2>&1 || true
+# A 64-bit prefix, in which a 32-bit installer runs as on 64-bit Windows.
+"$(dirname "$QUILLANE_WINE")/wine64" wineboot -i >/dev/null 2>&1 || true
 "$(dirname "$QUILLANE_WINE")/wineserver" -w
 status=0
 "$QUILLANE_WINE" "$installer" -s1 >/dev/null 2>&1 || status=$?

@@ -102,9 +102,10 @@ Child::~Child() {
 }
 
 RegistryValueOverride::RegistryValueOverride(HKEY root, const std::wstring& key,
-                                             const std::wstring& name)
+                                             const std::wstring& name, REGSAM view)
     : name_(name) {
-  RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+  RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key_,
+                  nullptr);
   saved_.resize(65536);
   DWORD bytes = static_cast<DWORD>(saved_.size());
   had_ = RegQueryValueExW(key_, name_.c_str(), nullptr, &type_, saved_.data(), &bytes) ==
@@ -205,6 +206,11 @@ void OutsideTargets::ExpectIntact() const {
   EXPECT_EQ(ReadFileBytes(scratch_ / L"folder\\two.bin"), std::string(5000, '\2'));
   EXPECT_EQ(ReadFileBytes(scratch_ / L"single.txt"), "single");
   EXPECT_TRUE(PathExists(scratch_ / L"empty"));
+}
+
+bool UnderWow64() {
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 long long RunAndWait(const std::wstring& program, const std::wstring& arguments) {

@@ -50,7 +50,10 @@ bool StartChild(const std::wstring& program, const std::wstring& arguments, Chil
 // there before (or removes it).
 class RegistryValueOverride {
  public:
-  RegistryValueOverride(HKEY root, const std::wstring& key, const std::wstring& name);
+  // `view`: KEY_WOW64_64KEY or KEY_WOW64_32KEY for one view of the registry,
+  // 0 for this program's own.
+  RegistryValueOverride(HKEY root, const std::wstring& key, const std::wstring& name,
+                        REGSAM view = 0);
   RegistryValueOverride(const RegistryValueOverride&) = delete;
   RegistryValueOverride& operator=(const RegistryValueOverride&) = delete;
   ~RegistryValueOverride();
@@ -99,6 +102,9 @@ class OutsideTargets {
  private:
   ScratchFolder scratch_;
 };
+
+// Whether this program is a 32-bit one on 64-bit Windows.
+bool UnderWow64();
 
 // A name no other test or run uses.
 std::wstring UniqueName(const wchar_t* prefix);
