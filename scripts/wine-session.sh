@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command with a fresh Wine prefix of its own on a private X display:
 #   scripts/wine-session.sh <command...>
+# QUILLANE_WINE names the loader: /usr/lib/wine/wine64 (the default) or the
+# 32-bit /usr/lib/wine/wine.
 # The prefix is created once (wineboot) and shared by everything the command
 # starts; it is removed, and its wineserver ended, when the command ends.
 set -euo pipefail
@@ -10,6 +12,15 @@ export QUILLANE_WINE
 if [ -z "${QUILLANE_IN_XVFB:-}" ]; then
   # xvfb-run picks a free display and takes care of the X authority.
   QUILLANE_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+fi
+
+# The 32-bit loader, where this kernel does not start 32-bit programs (or
+# QUILLANE_WINE32_EMULATED=1 asks for it), runs through an i386 emulator
+# registered in a private namespace; the whole session lives there.
+here=$(dirname "$(readlink -f "$0")")
+if [ "$(basename "$QUILLANE_WINE")" = wine ] && [ -z "${QUILLANE_IN_EMULATION:-}" ] &&
+   { [ "${QUILLANE_WINE32_EMULATED:-0}" = 1 ] || ! "$here/wine32-emulator.sh" native "$QUILLANE_WINE"; }; then
+  QUILLANE_IN_EMULATION=1 exec "$here/wine32-emulator.sh" run "$0" "$@"
 fi
 
 session=$(mktemp -d "${TMPDIR:-/tmp}/quillane-wine.XXXXXX")
