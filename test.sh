@@ -7,24 +7,36 @@
 # Windows runs it (WOW64). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
+# Each part says how long it took, for a look at where the time goes.
+started=$SECONDS
+part() { echo "== $1: $((SECONDS - started)) s"; started=$SECONDS; }
+
 scripts/install-deps.sh
+part "packages"
 jobs=$(nproc)
 
 cmake --preset host >/dev/null
 cmake --build --preset host -j"$jobs"
 ctest --preset host
+part "host build and tests"
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$jobs"
 ctest --preset fuzz
+part "fuzz build and runs"
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j"$jobs"
+part "shipping 32-bit build"
 
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j"$jobs"
+part "64-bit build"
 scripts/wine-session.sh ctest --preset win64
+part "64-bit Wine suite"
 
 cmake --preset win32-tests >/dev/null
 cmake --build --preset win32-tests -j"$jobs"
+part "32-bit test build"
 QUILLANE_WINE=/usr/lib/wine/wine scripts/wine-session.sh ctest --preset win32-tests
+part "32-bit Wine suite"
