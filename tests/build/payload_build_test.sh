@@ -5,7 +5,10 @@
 #     message naming every missing path;
 #   - built from 42 one-byte files the installer stays within 32 KiB, not
 #     counting the icon's own bytes;
-#   - changing a payload file rebuilds the installer with the new bytes.
+#   - changing a payload file rebuilds the installer with the new bytes;
+#   - two builds from the same sources and payload, in other folders and at
+#     other times, are byte-identical; the PE time stamp is SOURCE_DATE_EPOCH
+#     when it is set, and the PE checksum holds for the final bytes.
 # usage: payload_build_test.sh <source folder> <scratch folder>
 set -euo pipefail
 source_dir=$(cd "$1" && pwd)
@@ -52,6 +55,20 @@ icon=$(( $(stat -c %s "$source_dir/Packager/res/installer.ico") - 22 ))
 echo "installer: $size bytes, of which the icon $icon; budget $budget"
 [ $(( size - icon )) -le $budget ] || fail "the installer is $(( size - icon )) bytes without its icon"
 echo "ok: within the size budget"
+
+# 2b. Reproducible: another folder, a later time, the same bytes.
+sleep 1
+cmake --preset win32 -S "$source_dir" -B "$work/again" -DQUILLANE_PAYLOAD_DIR="$payload" > /dev/null
+cmake --build "$work/again" -j"$(nproc)" > "$work/again.log" 2>&1 || { cat "$work/again.log"; fail "second build"; }
+cmp -s "$exe" "$work/again/QuillaneSetup.exe" || fail "two builds of the same sources and payload differ"
+SOURCE_DATE_EPOCH=1234567890 cmake --preset win32 -S "$source_dir" -B "$work/dated" \
+  -DQUILLANE_PAYLOAD_DIR="$payload" > /dev/null
+cmake --build "$work/dated" -j"$(nproc)" > "$work/dated.log" 2>&1 || { cat "$work/dated.log"; fail "dated build"; }
+stamp=$(i686-w64-mingw32-objdump -p "$work/dated/QuillaneSetup.exe" | awk '/^Time\/Date/ { $1 = ""; print }')
+[ "$(date -u -d "$stamp" +%s)" = 1234567890 ] || fail "time stamp '$stamp' is not SOURCE_DATE_EPOCH"
+/usr/bin/python3 -c 'import pefile, sys; sys.exit(0 if pefile.PE(sys.argv[1]).verify_checksum() else 1)' \
+  "$work/dated/QuillaneSetup.exe" || fail "the PE checksum does not hold"
+echo "ok: two builds are byte-identical; the time stamp is SOURCE_DATE_EPOCH; the checksum holds"
 
 # 3. A changed payload file is carried by the next build.
 marker="changed payload $(date +%s%N)"
