@@ -21,14 +21,13 @@ import xml.etree.ElementTree as ElementTree
 
 import pefile
 
-RT_ICON = pefile.RESOURCE_TYPE["RT_ICON"]
-RT_STRING = pefile.RESOURCE_TYPE["RT_STRING"]
-RT_RCDATA = pefile.RESOURCE_TYPE["RT_RCDATA"]
-RT_GROUP_ICON = pefile.RESOURCE_TYPE["RT_GROUP_ICON"]
-RT_MANIFEST = pefile.RESOURCE_TYPE["RT_MANIFEST"]
-
-ENGLISH = 1033
-JAPANESE = 1041
+# The reading of the image and of payload.txt, shared with the payload listing.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from pe_resources import (ENGLISH, FILE_NAME_IDS, JAPANESE, PRODUCT_CODE_ID,  # noqa: E402
+                          RT_GROUP_ICON, RT_ICON, InputError, manifests, open_image,
+                          rcdata, read_payload_rows, resource_types, string_tables,
+                          version_info)
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "comctl32.dll", "msvcrt.dll",
                "ntdll.dll"}
@@ -36,9 +35,8 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "comctl32.dll", "ms
 # The carried files: RCDATA 104 to 107, 110 to 113 and 117 to 150.
 PAYLOAD_IDS = set(range(104, 108)) | set(range(110, 114)) | set(range(117, 151))
 # File-name strings (123 among them is the product code), the same in both tables.
-SHARED_STRING_IDS = [114] + list(range(116, 158))
+SHARED_STRING_IDS = FILE_NAME_IDS
 ABSENT_STRING_IDS = [115, 1168]
-PRODUCT_CODE_ID = 123
 PRODUCT_CODE = "{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"
 CAPTION_IDS = [60, 111]
 ICON_GROUP_ID = 115
@@ -58,12 +56,6 @@ COMMON_CONTROLS = {
 OWN_ARCHITECTURE = "X86"
 WINDOWS_7 = "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"
 
-MANIFEST_ROW = re.compile(r"^([a-z]+)[ \t]+([A-Za-z0-9]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+(.+)$")
-
-
-class InputError(Exception):
-    """An input that cannot be read as what it should be."""
-
 
 class Report:
     def __init__(self):
@@ -78,23 +70,6 @@ class Report:
 
 
 # ---------------------------------------------------------------- inputs
-
-def read_payload_rows(path):
-    """(rcdata id, name id, relative path) for each row of payload.txt."""
-    rows = []
-    with open(path, encoding="utf-8") as manifest:
-        for line in manifest:
-            line = line.rstrip("\n")
-            if not re.match(r"^(install|cleanup)[ \t]", line):
-                continue
-            match = MANIFEST_ROW.match(line)
-            if not match:
-                raise InputError(f"malformed row in {path}: {line}")
-            rows.append((int(match.group(3)), int(match.group(4)), match.group(5).strip()))
-    if not rows:
-        raise InputError(f"{path} has no rows")
-    return rows
-
 
 def read_functions(path):
     """{(dll lower-cased, function)} from "dll function" lines."""
@@ -184,49 +159,6 @@ def read_version_block(path):
             (int(translation.group(1), 0), int(translation.group(2), 0)))
 
 
-# ---------------------------------------------------------------- image
-
-def resource_types(pe):
-    """{type id: {name id: {langid: bytes}}}; names that are strings are kept as strings."""
-    types = {}
-    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
-        return types
-    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
-        kind_id = kind.id if kind.name is None else str(kind.name)
-        names = types.setdefault(kind_id, {})
-        for name in kind.directory.entries:
-            name_id = name.id if name.name is None else str(name.name)
-            languages = names.setdefault(name_id, {})
-            for language in name.directory.entries:
-                data = language.data.struct
-                languages[language.id] = pe.get_data(data.OffsetToData, data.Size)
-    return types
-
-
-def string_block_entries(block, data, report, language):
-    """{id: text} of the non-empty entries of one RT_STRING block."""
-    entries = {}
-    offset = 0
-    for index in range(16):
-        if offset + 2 > len(data):
-            report.fail("strings", f"block {block} (language {language}) ends inside entry {index}")
-            break
-        (length,) = struct.unpack_from("<H", data, offset)
-        offset += 2
-        if offset + 2 * length > len(data):
-            report.fail("strings", f"block {block} (language {language}) entry {index} "
-                                   f"runs past the block")
-            break
-        if length:
-            entries[(block - 1) * 16 + index] = data[offset:offset + 2 * length].decode("utf-16-le")
-        offset += 2 * length
-    return entries
-
-
-def version_text(ms, ls):
-    return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
-
-
 # ---------------------------------------------------------------- checks
 
 def check_headers(pe, report):
@@ -299,7 +231,7 @@ def descendants(element, name):
 
 def check_manifest(types, report):
     before = report.failures
-    languages = types.get(RT_MANIFEST, {}).get(1)
+    languages = manifests(types)
     if not languages:
         report.fail("manifest", "no RT_MANIFEST resource 1")
         return
@@ -355,31 +287,18 @@ def check_manifest(types, report):
 
 def check_version(pe, rc_path, report):
     before = report.failures
-    fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
-    if not fixed:
+    version = version_info(pe)
+    if not version:
         report.fail("version", "no version resource")
         return
-    fixed = fixed[0]
-    file_version = version_text(fixed.FileVersionMS, fixed.FileVersionLS)
-    product_version = version_text(fixed.ProductVersionMS, fixed.ProductVersionLS)
+    file_version, product_version = version.file_version, version.product_version
     if file_version != FILE_VERSION:
         report.fail("version", f"fixed FileVersion is {file_version}, not {FILE_VERSION}")
     if product_version != PRODUCT_VERSION:
         report.fail("version", f"fixed ProductVersion is {product_version}, not {PRODUCT_VERSION}")
 
     expected, block_name, translation = read_version_block(rc_path)
-    tables = {}
-    translations = []
-    for info in getattr(pe, "FileInfo", []):
-        for entry in info:
-            for table in getattr(entry, "StringTable", []):
-                tables[table.LangID.decode("ascii").upper()] = {
-                    key.decode("utf-8"): value.decode("utf-8")
-                    for key, value in table.entries.items()}
-            for var in getattr(entry, "Var", []):
-                if b"Translation" in var.entry:
-                    words = var.entry[b"Translation"].split()
-                    translations.append(tuple(int(word, 16) for word in words))
+    tables, translations = version.string_tables, version.translations
     if block_name not in tables:
         report.fail("version", f"no StringFileInfo block {block_name}; found {sorted(tables)}")
     else:
@@ -432,11 +351,9 @@ def check_icon(types, report):
 
 def check_strings(types, rows, strings_path, report):
     before = report.failures
-    tables = {}
-    for block, languages in types.get(RT_STRING, {}).items():
-        for language, data in languages.items():
-            tables.setdefault(language, {}).update(
-                string_block_entries(block, data, report, language))
+    tables, problems = string_tables(types)
+    for problem in problems:
+        report.fail("strings", problem)
     for language in sorted(set(tables) - {ENGLISH, JAPANESE}):
         report.fail("strings", f"a string table in language {language}, besides 1033 and 1041")
     for language in (ENGLISH, JAPANESE):
@@ -461,12 +378,12 @@ def check_strings(types, rows, strings_path, report):
         if table.get(PRODUCT_CODE_ID) != PRODUCT_CODE:
             report.fail("strings", f"string {PRODUCT_CODE_ID} in {language} is "
                                    f"{table.get(PRODUCT_CODE_ID)!r}, not {PRODUCT_CODE}")
-        for rcdata_id, name_id, path in rows:
-            name = path.rsplit("/", 1)[-1]
-            if table.get(name_id) != name:
-                report.fail("strings", f"string {name_id} in {language} is "
-                                       f"{table.get(name_id)!r}, payload.txt names RCDATA "
-                                       f"{rcdata_id} {name!r}")
+        for row in rows:
+            name = row.path.rsplit("/", 1)[-1]
+            if table.get(row.name_id) != name:
+                report.fail("strings", f"string {row.name_id} in {language} is "
+                                       f"{table.get(row.name_id)!r}, payload.txt names RCDATA "
+                                       f"{row.rcdata_id} {name!r}")
 
     written = read_string_tables(strings_path)
     for language, table in ((ENGLISH, english), (JAPANESE, japanese)):
@@ -482,18 +399,18 @@ def check_strings(types, rows, strings_path, report):
 
 def check_payload(types, rows, payload_dir, report):
     before = report.failures
-    listed = [rcdata_id for rcdata_id, _, _ in rows]
+    listed = [row.rcdata_id for row in rows]
     for rcdata_id in sorted({i for i in listed if listed.count(i) > 1}):
         report.fail("payload", f"payload.txt lists RCDATA {rcdata_id} more than once")
     if set(listed) != PAYLOAD_IDS:
         report.fail("payload", f"payload.txt lists RCDATA ids {sorted(set(listed) - PAYLOAD_IDS)} "
                                f"beyond 104-107, 110-113, 117-150 and lacks "
                                f"{sorted(PAYLOAD_IDS - set(listed))}")
-    carried = types.get(RT_RCDATA, {})
+    carried = rcdata(types)
     for name in sorted(set(carried) - set(listed), key=str):
         report.fail("payload", f"RCDATA {name} is carried but payload.txt has no row for it")
     total = 0
-    for rcdata_id, _, path in rows:
+    for rcdata_id, path in ((row.rcdata_id, row.path) for row in rows):
         languages = carried.get(rcdata_id)
         if not languages:
             report.fail("payload", f"RCDATA {rcdata_id} ({path}) is missing")
@@ -541,10 +458,7 @@ def main():
         if not os.path.isdir(args.payload_dir):
             raise InputError(f"{args.payload_dir} is not a folder")
         rows = read_payload_rows(args.payload_txt)
-        try:
-            pe = pefile.PE(args.installer)
-        except (OSError, pefile.PEFormatError) as error:
-            raise InputError(f"cannot read {args.installer} as a PE image: {error}") from error
+        pe = open_image(args.installer)
         types = resource_types(pe)
         check_headers(pe, report)
         check_imports(pe, args.functions, report)

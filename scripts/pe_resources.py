@@ -1,0 +1,198 @@
+"""Reads what a built installer carries, with pefile (python3-pefile) and
+apart from the installer's own build and resource code: the RCDATA
+resources, the string tables, the version resource, the application
+manifest, and the rows of the payload manifest (Packager/res/payload.txt)
+that say which RCDATA id is written into which folder under which file-name
+string.
+
+Used by scripts/payload-listing.py and tests/build/check_shipped_file.py.
+Everything here reads; nothing judges. An input that cannot be read as what
+it should be raises InputError.
+"""
+
+import collections
+import re
+import struct
+
+import pefile
+
+RT_ICON = pefile.RESOURCE_TYPE["RT_ICON"]
+RT_STRING = pefile.RESOURCE_TYPE["RT_STRING"]
+RT_RCDATA = pefile.RESOURCE_TYPE["RT_RCDATA"]
+RT_GROUP_ICON = pefile.RESOURCE_TYPE["RT_GROUP_ICON"]
+RT_MANIFEST = pefile.RESOURCE_TYPE["RT_MANIFEST"]
+
+ENGLISH = 1033
+JAPANESE = 1041
+
+# The file-name strings (123 among them is the product code, the name of the
+# working root); both string tables hold the same texts under these ids.
+FILE_NAME_IDS = [114] + list(range(116, 158))
+PRODUCT_CODE_ID = 123
+
+# The folders of the working tree by the names payload.txt gives them, each
+# with its path below the working root ("" for the root itself).
+TREE_FOLDERS = {
+    "root": "",
+    "Root": "",
+    "kpusb": "kpusb",
+    "KPUSB64": "kpusb\\KPUSB64",
+    "KPUSBXP": "kpusb\\KPUSBXP",
+    "kpcomusb": "kpcomusb",
+    "x64": "kpcomusb\\x64",
+    "x86": "kpcomusb\\x86",
+    "manual": "manual",
+    "EN": "manual\\EN",
+    "JA": "manual\\JA",
+    "SC": "manual\\SC",
+    "TC": "manual\\TC",
+}
+
+MANIFEST_ROW = re.compile(r"^([a-z]+)[ \t]+([A-Za-z0-9]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+(.+)$")
+
+# One row of payload.txt: its set ("install" or "cleanup"), its folder, the
+# RCDATA id and file-name string id, and the file's path below the payload
+# folder (with "/" between folders).
+PayloadRow = collections.namedtuple("PayloadRow", "set folder rcdata_id name_id path")
+
+# The version resource: the fixed file and product versions as four numbers
+# each, {block name (upper case): {key: value}} of the StringFileInfo, and
+# the (language, code page) pairs of every Translation value.
+VersionInfo = collections.namedtuple("VersionInfo",
+                                     "file_version product_version string_tables translations")
+
+
+class InputError(Exception):
+    """An input that cannot be read as what it should be."""
+
+
+# ---------------------------------------------------------------- payload.txt
+
+def read_payload_rows(path):
+    """The PayloadRow of each install and cleanup row of payload.txt, in its order."""
+    rows = []
+    with open(path, encoding="utf-8") as manifest:
+        for line in manifest:
+            line = line.rstrip("\n")
+            if not re.match(r"^(install|cleanup)[ \t]", line):
+                continue
+            match = MANIFEST_ROW.match(line)
+            if not match:
+                raise InputError(f"malformed row in {path}: {line}")
+            rows.append(PayloadRow(match.group(1), match.group(2), int(match.group(3)),
+                                   int(match.group(4)), match.group(5).strip()))
+    if not rows:
+        raise InputError(f"{path} has no rows")
+    return rows
+
+
+def folder_path(folder):
+    """The path of a payload.txt folder below the working root."""
+    if folder not in TREE_FOLDERS:
+        raise InputError(f"payload.txt names the folder {folder!r}, which the working tree "
+                         f"does not have")
+    return TREE_FOLDERS[folder]
+
+
+def landing_path(row, file_name):
+    """Where a row's file is written below the working root, given its file name."""
+    folder = folder_path(row.folder)
+    return f"{folder}\\{file_name}" if folder else file_name
+
+
+# ---------------------------------------------------------------- image
+
+def open_image(path, data=None):
+    """The pefile.PE of an installer (its bytes already read, or read from path);
+    InputError when it is not one."""
+    try:
+        return pefile.PE(path) if data is None else pefile.PE(data=data)
+    except (OSError, pefile.PEFormatError) as error:
+        raise InputError(f"cannot read {path} as a PE image: {error}") from error
+
+
+def resource_types(pe):
+    """{type id: {name id: {langid: bytes}}}; names that are strings are kept as strings."""
+    types = {}
+    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+        return types
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        kind_id = kind.id if kind.name is None else str(kind.name)
+        names = types.setdefault(kind_id, {})
+        for name in kind.directory.entries:
+            name_id = name.id if name.name is None else str(name.name)
+            languages = names.setdefault(name_id, {})
+            for language in name.directory.entries:
+                data = language.data.struct
+                languages[language.id] = pe.get_data(data.OffsetToData, data.Size)
+    return types
+
+
+def rcdata(types):
+    """{RCDATA id: {langid: bytes}}."""
+    return types.get(RT_RCDATA, {})
+
+
+def manifests(types):
+    """{langid: bytes} of RT_MANIFEST 1."""
+    return types.get(RT_MANIFEST, {}).get(1, {})
+
+
+def string_block_entries(block, data, language):
+    """({id: text} of the non-empty entries of one RT_STRING block, [problems])."""
+    entries = {}
+    problems = []
+    offset = 0
+    for index in range(16):
+        if offset + 2 > len(data):
+            problems.append(f"block {block} (language {language}) ends inside entry {index}")
+            break
+        (length,) = struct.unpack_from("<H", data, offset)
+        offset += 2
+        if offset + 2 * length > len(data):
+            problems.append(f"block {block} (language {language}) entry {index} "
+                            f"runs past the block")
+            break
+        if length:
+            entries[(block - 1) * 16 + index] = data[offset:offset + 2 * length].decode("utf-16-le")
+        offset += 2 * length
+    return entries, problems
+
+
+def string_tables(types):
+    """({langid: {id: text}} of every RT_STRING block, [problems with the blocks])."""
+    tables = {}
+    problems = []
+    for block, languages in types.get(RT_STRING, {}).items():
+        for language, data in languages.items():
+            entries, found = string_block_entries(block, data, language)
+            tables.setdefault(language, {}).update(entries)
+            problems += found
+    return tables, problems
+
+
+def version_text(ms, ls):
+    return (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
+
+
+def version_info(pe):
+    """The VersionInfo of the image, or None when it has no version resource."""
+    fixed = getattr(pe, "VS_FIXEDFILEINFO", None)
+    if not fixed:
+        return None
+    fixed = fixed[0]
+    tables = {}
+    translations = []
+    for info in getattr(pe, "FileInfo", []):
+        for entry in info:
+            for table in getattr(entry, "StringTable", []):
+                tables[table.LangID.decode("ascii").upper()] = {
+                    key.decode("utf-8"): value.decode("utf-8")
+                    for key, value in table.entries.items()}
+            for var in getattr(entry, "Var", []):
+                if b"Translation" in var.entry:
+                    words = var.entry[b"Translation"].split()
+                    translations.append(tuple(int(word, 16) for word in words))
+    return VersionInfo(version_text(fixed.FileVersionMS, fixed.FileVersionLS),
+                       version_text(fixed.ProductVersionMS, fixed.ProductVersionLS),
+                       tables, translations)
