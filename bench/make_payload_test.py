@@ -64,7 +64,7 @@ class PayloadTest(unittest.TestCase):
         for _, relative in self.rows:
             self.assertEqual(self.read(first, relative), self.read(second, relative), relative)
         self.assertNotEqual(self.read(first, "data1.cab"), self.read(other, "data1.cab"))
-        # Two files of one size still differ: the path is part of the seed.
+        # Two files of one size still differ: the seed takes in the path.
         self.assertNotEqual(self.read(first, "kpusb/KPUSB64/licenseE.txt"),
                             self.read(first, "kpusb/KPUSBXP/licenseE.txt"))
         # Not a repeated pattern: pseudo-random bytes hardly repeat a 64-byte block.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Wine part of bench/unpack.sh, run inside scripts/wine-session.sh (one
+# The timing stage of bench/unpack.sh, run inside scripts/wine-session.sh (one
 # prefix, created once, for every Wine process of the run):
 #   measure.sh <scratch> <runs> <warm-up runs> <rounds> <scales> [<scale with the 0x1000 variant>]
 # First one untimed run of each installer, checked: exit code 0, setup.exe

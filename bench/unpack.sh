@@ -28,7 +28,7 @@
 # the same of the fastest runs (bench/summarize.py); the JSON and Markdown
 # exports stay in the scratch folder's results/. About 4 minutes with the
 # defaults and --alignment-check on 2 cores, builds included. --nice runs
-# the Wine part at that niceness (a negative one needs root): on a machine
+# the Wine stage at that niceness (a negative one needs root): on a machine
 # that others use, their programs then take less of the time measured.
 #
 # The helpers' tests: python3 -m unittest discover -s bench -p '*_test.py'
