@@ -198,8 +198,7 @@ TEST_F(Hardening, UnusualTemporaryFolders) {
   // A Japanese user name.
   const std::wstring japanese = scratch / L"\u5c71\u7530\u592a\u90ce";
   MakeFolder(japanese);
-  environment_.Set(L"TMP", japanese + L"\\");
-  environment_.Set(L"TEMP", japanese + L"\\");
+  environment_.PointTemporaryFolderAt(japanese + L"\\");
   InstallerRun run = RunInstaller(L"-u1");
   EXPECT_EQ(run.exitCode, 4);
   EXPECT_EQ(ReportValues(run.report, "file").size(), 40u);
@@ -207,22 +206,18 @@ TEST_F(Hardening, UnusualTemporaryFolders) {
 
   // Root plus "setup.exe" exactly 259 characters: it fits, the deeper files
   // do not; the setup starts and the tree still goes.
-  std::wstring base = scratch.Path() + L"\\";
-  base += std::wstring(259 - 39 - 9 - base.size() - 1, L'd');
-  MakeFolder(base);
-  environment_.Set(L"TMP", base + L"\\");
-  environment_.Set(L"TEMP", base + L"\\");
+  const std::wstring base = FolderOfLength(scratch, 259 - 39 - 9);
+  environment_.PointTemporaryFolderAt(base);
   run = RunInstaller(L"-u1");
   EXPECT_EQ(run.exitCode, 4);
   EXPECT_EQ(ReportValues(run.report, "command-line").size(), 1u);
-  EXPECT_FALSE(PathExists(base + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"));
+  EXPECT_FALSE(PathExists(base + L"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"));
 
   // A blank in the path, and a program planted under the path's first word.
   MakeFolder(scratch / L"with blank");
   ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\probe_child.exe").c_str(),
                         (scratch / L"with.exe").c_str(), FALSE));
-  environment_.Set(L"TMP", scratch / L"with blank\\");
-  environment_.Set(L"TEMP", scratch / L"with blank\\");
+  environment_.PointTemporaryFolderAt(scratch / L"with blank\\");
   run = RunInstaller(L"-u1");
   EXPECT_EQ(run.exitCode, 4);
   EXPECT_EQ(ReportValues(run.report, "command-line").size(), 1u);

@@ -82,10 +82,21 @@ void ScopedEnvironment::Remove(const std::wstring& name) {
   Remember(name);
   SetEnvironmentVariableW(name.c_str(), nullptr);
 }
+void ScopedEnvironment::PointTemporaryFolderAt(const std::wstring& path) {
+  Set(L"TMP", path);
+  Set(L"TEMP", path);
+}
 ScopedEnvironment::~ScopedEnvironment() {
   for (const auto& [name, old] : saved_) {
     SetEnvironmentVariableW(name.c_str(), old.first ? old.second.c_str() : nullptr);
   }
+}
+
+std::wstring FolderOfLength(const ScratchFolder& scratch, size_t length) {
+  std::wstring path = scratch.Path() + L"\\";
+  path += std::wstring(length - path.size() - 1, L'd');
+  MakeFolder(path);
+  return path + L"\\";
 }
 
 InstallerRun RunInstaller(const std::wstring& arguments, const RunOptions& options) {

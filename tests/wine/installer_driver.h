@@ -26,11 +26,17 @@ class ScopedEnvironment {
   ~ScopedEnvironment();
   void Set(const std::wstring& name, const std::wstring& value);
   void Remove(const std::wstring& name);
+  // The temporary folder (TMP and TEMP) of the children started from now on.
+  void PointTemporaryFolderAt(const std::wstring& path);
 
  private:
   void Remember(const std::wstring& name);
   std::map<std::wstring, std::pair<bool, std::wstring>> saved_;
 };
+
+// A folder under the scratch folder whose path, with a trailing backslash,
+// is exactly `length` characters long; that path.
+std::wstring FolderOfLength(const ScratchFolder& scratch, size_t length);
 
 struct MessageBoxSeen {
   bool shown = false;

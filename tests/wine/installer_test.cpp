@@ -48,11 +48,6 @@ class Installer : public ::testing::Test {
  protected:
   void SetUp() override { quillane::DeleteTree(WorkingRoot().c_str()); }
   void TearDown() override { quillane::DeleteTree(WorkingRoot().c_str()); }
-  // The temporary folder of the installers started from now on.
-  void PointTemporaryFolderAt(const std::wstring& path) {
-    environment_.Set(L"TMP", path);
-    environment_.Set(L"TEMP", path);
-  }
   ScopedEnvironment environment_;
 };
 
@@ -351,7 +346,7 @@ TEST_F(Installer, TemporaryFolderThatIsAFileLeavesNothingUnpacked) {
   ScratchFolder scratch;
   const std::wstring file = scratch / L"not-a-folder";
   WriteFileBytes(file, "x");
-  PointTemporaryFolderAt(file);
+  environment_.PointTemporaryFolderAt(file);
   InstallerRun run = RunInstaller(L"-s1");
   EXPECT_EQ(run.exitCode, 1001);
   EXPECT_TRUE(run.report.empty());
@@ -359,20 +354,11 @@ TEST_F(Installer, TemporaryFolderThatIsAFileLeavesNothingUnpacked) {
   EXPECT_FALSE(PathExists(file + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"));
 }
 
-// A folder under the scratch folder whose path, with a trailing backslash,
-// is exactly `length` characters long.
-std::wstring FolderOfLength(const ScratchFolder& scratch, size_t length) {
-  std::wstring path = scratch.Path() + L"\\";
-  path += std::wstring(length - path.size() - 1, L'd');
-  MakeFolder(path);
-  return path + L"\\";
-}
-
 TEST_F(Installer, WorkingRootTooLongForThePathBuffersCountsAsMissingFiles) {
   // base + product code + "\" + "setup.exe" is 260 characters: one too many.
   ScratchFolder scratch;
   const std::wstring base = FolderOfLength(scratch, 260 - 39 - 9);
-  PointTemporaryFolderAt(base);
+  environment_.PointTemporaryFolderAt(base);
   InstallerRun run = RunInstaller(L"-s1");
   EXPECT_EQ(run.exitCode, 1001);
   EXPECT_TRUE(run.report.empty());  // nothing was started
@@ -383,7 +369,7 @@ TEST_F(CleanupMode, WorkingRootThatFitsTheAuxiliarySetupButNotTheLibraryFails) {
   // "VRESetup32.exe" fits 259 characters, "KPCOMUSBCLN.dll" one more does not.
   ScratchFolder scratch;
   const std::wstring base = FolderOfLength(scratch, 259 - 39 - 14);
-  PointTemporaryFolderAt(base);
+  environment_.PointTemporaryFolderAt(base);
   InstallerRun run = RunInstaller(L"-u3");
   EXPECT_EQ(run.exitCode, 1001);
   EXPECT_TRUE(run.auxReport.empty());
