@@ -27,6 +27,13 @@ Function LookUpExport(HMODULE module, const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// An export of kernel32, which every process has loaded, or null where this
+// Windows version lacks it.
+template <typename Function>
+Function LookUpKernelExport(const char* name) {
+  return LookUpExport<Function>(GetModuleHandleW(L"kernel32"), name);
+}
+
 // Owns one handle and closes it with the traits' Close when it goes.
 template <typename Traits>
 class Owned {

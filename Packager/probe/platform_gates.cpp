@@ -114,9 +114,7 @@ int IsUserAdmin() {
 int IsWow64() {
   using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
   BOOL answer = FALSE;
-  HMODULE kernel = GetModuleHandleW(L"kernel32");
-  if (!kernel) return 0;
-  auto isWow64Process = LookUpExport<IsWow64ProcessFunction>(kernel, "IsWow64Process");
+  auto isWow64Process = LookUpKernelExport<IsWow64ProcessFunction>("IsWow64Process");
   if (!isWow64Process) return 0;
   if (!isWow64Process(GetCurrentProcess(), &answer)) return 0;
   return answer ? 1 : 0;

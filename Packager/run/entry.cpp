@@ -124,8 +124,7 @@ int32_t RunInstallBranch(const WideString& commandLine) {
                       arguments.Length()) == kNothingStarted) {
     result = kInstallFailed;
   }
-  hold.Reset();
-  DeleteTree(AsWide(root.CStr()));
+  RemoveOwnWorkingRoot(AsWide(root.CStr()), hold);
   return result;
 }
 
@@ -157,8 +156,7 @@ int32_t RunCleanupBranch() {
       CallCleanupLibrary(AsWide(libraryPath.CStr()));
       const int started = RunSetupProgram(mainWindow, AsWide(auxiliaryPath.CStr()), L"/9", 2);
       result = started == kNothingStarted ? kInstallFailed : kSuccess;
-      hold.Reset();
-      DeleteTree(AsWide(root.CStr()));
+      RemoveOwnWorkingRoot(AsWide(root.CStr()), hold);
     }
   }
   RemoveEmptyProgramFolder(GetProgramFilesFolder());

@@ -9,8 +9,7 @@ using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
 // Present from Windows 8, and on Windows Vista and 7 with their update;
 // its presence also tells that LoadLibraryExW takes the search flags.
 SetDefaultDllDirectoriesFunction FindSetDefaultDllDirectories() {
-  return LookUpExport<SetDefaultDllDirectoriesFunction>(GetModuleHandleW(L"kernel32"),
-                                                        "SetDefaultDllDirectories");
+  return LookUpKernelExport<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
 }
 
 }  // namespace
@@ -19,8 +18,7 @@ void RestrictLibrarySearch() {
   if (auto setDefault = FindSetDefaultDllDirectories()) {
     if (setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   }
-  if (auto setDirectory = LookUpExport<SetDllDirectoryFunction>(GetModuleHandleW(L"kernel32"),
-                                                               "SetDllDirectoryW")) {
+  if (auto setDirectory = LookUpKernelExport<SetDllDirectoryFunction>("SetDllDirectoryW")) {
     setDirectory(L"");
   }
 }

@@ -20,8 +20,8 @@ WideString TokenUserText() {
   wchar_t* sidText = nullptr;
   if (GetTokenInformation(token.Get(), TokenUser, &owner, sizeof(owner), &length) &&
       ConvertSidToStringSidW(owner.user.User.Sid, &sidText)) {
+    UniqueLocal owned(sidText);
     text.Assign(AsUnits(sidText));
-    LocalFree(sidText);
   }
   return text;
 }
@@ -54,6 +54,11 @@ bool CreateOwnWorkingRoot(const wchar_t* root, UniqueFile& hold) {
   hold.Reset(CreateFileW(root, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return hold.Valid();
+}
+
+void RemoveOwnWorkingRoot(const wchar_t* root, UniqueFile& hold) {
+  hold.Reset();
+  DeleteTree(root);
 }
 
 }  // namespace quillane

@@ -21,4 +21,8 @@ PSECURITY_DESCRIPTOR BuildWorkingRootSecurity();
 // meanwhile, or its security could not be built.
 bool CreateOwnWorkingRoot(const wchar_t* root, UniqueFile& hold);
 
+// Lets go of the root (the hold denies the delete access that removal needs)
+// and removes the tree, never following a link.
+void RemoveOwnWorkingRoot(const wchar_t* root, UniqueFile& hold);
+
 }  // namespace quillane
