@@ -163,8 +163,7 @@ namespace {
 // The Unix path of a Windows path, through Wine's own conversion.
 std::string UnixPath(const std::wstring& path) {
   using Convert = char*(CDECL*)(LPCWSTR);
-  auto convert = reinterpret_cast<Convert>(reinterpret_cast<void (*)()>(
-      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  auto convert = quillane::LookUpKernelExport<Convert>("wine_get_unix_file_name");
   char* unix = convert ? convert(path.c_str()) : nullptr;
   std::string text = unix ? unix : "";
   if (unix) HeapFree(GetProcessHeap(), 0, unix);
