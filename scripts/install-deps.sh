@@ -27,11 +27,35 @@ for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
     missing+=("$package")
 done
+# A mirror in the middle of a sync can serve one index that does not match its
+# Release file (seen: bookworm-security's i386 list); apt-get update then fails
+# although every other list is fresh. It is tried again, and the install goes
+# on with what was read.
+update_lists() {
+  local attempt
+  for attempt in 1 2 3; do
+    "${sudo[@]}" apt-get update -qq && return 0
+    [ "$attempt" -eq 3 ] || sleep 10
+  done
+  echo "install-deps: some package lists could not be read; going on with the others" >&2
+}
+
+# Without one suite's i386 list, the amd64 libraries may have a newer version
+# there than any i386 twin, and apt refuses the pair. The release's own suite
+# has both, so the second try takes every package from it.
+install_packages() {
+  local codename
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "$@" && return 0
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$codename" ] &&
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq -t "$codename" "$@"
+}
+
 if [ ${#missing[@]} -gt 0 ] || [ "$new_architecture" -eq 1 ]; then
   echo "Installing: ${missing[*]}"
-  "${sudo[@]}" apt-get update -qq
+  update_lists
   if [ ${#missing[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" ||
+    install_packages "${missing[@]}" ||
       { echo "install-deps: could not install ${missing[*]}" >&2; exit 1; }
   fi
 fi
