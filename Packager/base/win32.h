@@ -51,6 +51,12 @@ class Owned {
     handle_ = handle;
   }
   Handle Get() const { return handle_; }
+  // Hands the handle over without closing it.
+  Handle Release() {
+    Handle handle = handle_;
+    handle_ = Traits::Invalid();
+    return handle;
+  }
   Handle* Receive() {
     Reset();
     return &handle_;

@@ -11,14 +11,14 @@ constexpr DWORD kRegistryTextBytes = 260;
 }  // namespace
 
 WideString GetWorkingBase() {
-  PathBuffer<kPathUnits> temporary;
+  // The machine's Windows folder, never a per-user one (a terminal server
+  // gives each user a Windows folder of their own) nor an environment
+  // variable's text.
   PathBuffer<kPathUnits> windows;
-  GetTempPathW(kPathUnits, AsWide(temporary.Data()));
-  GetWindowsDirectoryW(AsWide(windows.Data()), kPathUnits);
-  // A call that fails or does not fit may leave its buffer unterminated.
-  temporary.AdoptWrittenText();
+  const UINT length = GetSystemWindowsDirectoryW(AsWide(windows.Data()), kPathUnits);
+  if (length == 0 || length >= kPathUnits) return WideString();
   windows.AdoptWrittenText();
-  return ChooseWorkingBase(temporary.CStr(), windows.CStr());
+  return ChooseWorkingBase(windows.CStr());
 }
 
 WideString ReadExpandedRegistryText(HKEY root, const wchar_t* subkey, const wchar_t* value) {

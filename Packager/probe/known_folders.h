@@ -7,8 +7,8 @@
 
 namespace quillane {
 
-// The temporary folder (ending in a backslash), or empty when it cannot be
-// read or is the Windows folder.
+// The Windows folder's Temp folder (ending in a backslash), or empty when the
+// Windows folder cannot be read or is no absolute path on a drive.
 WideString GetWorkingBase();
 
 // HKLM "Software\Microsoft\Windows\CurrentVersion" value "ProgramFilesPath",

@@ -1,13 +1,17 @@
-// Where the working tree goes: under the user's temporary folder, unless that
-// folder is the Windows folder itself.
+// Where the working tree goes: the Windows folder's own Temp folder. The run
+// is elevated, so its tree must lie where every folder on the path can be
+// changed by Administrators and SYSTEM only; the user's temporary folder,
+// profile and environment can be re-pointed by any program of that user.
 #pragma once
 
 #include "base/wide_string.h"
 
 namespace quillane {
 
-// The temporary folder's text, or empty when it equals the Windows folder's
-// text exactly (case and trailing backslash count) or is empty.
-WideString ChooseWorkingBase(const Unit* temporaryFolder, const Unit* windowsFolder);
+// windowsFolder + "\Temp\" (one separator where the folder already ends with
+// one), or empty when the Windows folder is not an absolute path on a drive
+// ("X:\..."): a relative or empty base would put the tree under the current
+// folder.
+WideString ChooseWorkingBase(const Unit* windowsFolder);
 
 }  // namespace quillane

@@ -82,12 +82,10 @@ HWND CreateMainWindow(HINSTANCE instance) {
   return window;
 }
 
-// workingRoot: the working base, the product code and a backslash.
-WideString WorkingRootPath() {
-  WideString root = GetWorkingBase();
-  root.Append(LoadLocalString(kProductCodeId));
-  root.Append(u'\\');
-  return root;
+// workingRoot: the working base, the product code and a backslash, made new
+// and held for the run.
+bool CreateWorkingRoot(WideString& root, UniqueFile& hold) {
+  return CreateOwnWorkingRoot(GetWorkingBase(), LoadLocalString(kProductCodeId), root, hold);
 }
 
 // workingRoot + the file name of string `nameId` in a 260-unit buffer, and
@@ -97,34 +95,36 @@ bool ComposeExistingPath(const WideString& root, uint32_t nameId, PathBuffer<kPa
          _waccess(AsWide(path.CStr()), 0) == 0;
 }
 
-// PORTS.dat beside the inner setup. A file that cannot be created is skipped:
-// the inner setup then meets a missing snapshot.
-void WritePortsSnapshot(const WideString& root) {
+// PORTS.dat beside the inner setup, written whole or reported as failed: the
+// inner setup renumbers the user's ports from it.
+bool WritePortsSnapshot(const WideString& root) {
   WideString path(root);
-  path.Append(u"PORTS.dat");
+  if (!path.Append(u"PORTS.dat")) return false;
   FILE* stream = _wfopen(AsWide(path.CStr()), L"wt");
-  if (!stream) return;
+  if (!stream) return false;
   WritePortsSection(stream);
   WriteVirtualPortsSection(stream);
-  fclose(stream);
+  const bool written = !ferror(stream);
+  return fclose(stream) == 0 && written;
 }
 
 int32_t RunInstallBranch(const WideString& commandLine) {
-  const WideString root = WorkingRootPath();
+  WideString root;
   UniqueFile hold;
-  if (!CreateOwnWorkingRoot(AsWide(root.CStr()), hold)) return kInstallFailed;
-  UnpackInstallPayload(root);
+  if (!CreateWorkingRoot(root, hold)) return kInstallFailed;
   PathBuffer<kPathUnits> setupPath;
-  if (!ComposeExistingPath(root, kInnerSetupNameId, setupPath)) return kInstallFailed;
-
-  WritePortsSnapshot(root);
+  if (!UnpackInstallPayload(root) || !ComposeExistingPath(root, kInnerSetupNameId, setupPath) ||
+      !WritePortsSnapshot(root)) {
+    RemoveOwnWorkingRoot(root, hold);
+    return kInstallFailed;
+  }
   WideString arguments = BuildInnerSetupArguments(innerSetupOptions, windowLinkOption, commandLine);
   int32_t result = kSuccess;
   if (RunSetupProgram(mainWindow, AsWide(setupPath.CStr()), AsWide(arguments.CStr()),
                       arguments.Length()) == kNothingStarted) {
     result = kInstallFailed;
   }
-  RemoveOwnWorkingRoot(AsWide(root.CStr()), hold);
+  RemoveOwnWorkingRoot(root, hold);
   return result;
 }
 
@@ -135,29 +135,29 @@ void CallCleanupLibrary(const wchar_t* libraryPath) {
   if (cleanup) cleanup();
 }
 
+// A program folder that was not found is skipped: "\VARNO" alone would name
+// a folder at the root of the current drive.
 void RemoveEmptyProgramFolder(WideString folder) {
-  folder.Append(u"\\VARNO");
+  if (folder.Empty() || !folder.Append(u"\\VARNO")) return;
   RemoveEmptyFolder(AsWide(folder.CStr()));
 }
 
 int32_t RunCleanupBranch() {
-  const WideString root = WorkingRootPath();
   int32_t result = kInstallFailed;
+  WideString root;
   UniqueFile hold;
-  if (CreateOwnWorkingRoot(AsWide(root.CStr()), hold)) {
-    UnpackCleanupPayload(root);
+  if (CreateWorkingRoot(root, hold)) {
     // Both files are tested, the auxiliary setup first.
     PathBuffer<kPathUnits> auxiliaryPath;
     PathBuffer<kPathUnits> libraryPath;
     const uint32_t auxiliaryId = IsWow64() ? kAuxiliarySetup64NameId : kAuxiliarySetup32NameId;
-    const bool auxiliaryFound = ComposeExistingPath(root, auxiliaryId, auxiliaryPath);
-    const bool libraryFound = ComposeExistingPath(root, kCleanupLibraryNameId, libraryPath);
-    if (auxiliaryFound && libraryFound) {
+    if (UnpackCleanupPayload(root) && ComposeExistingPath(root, auxiliaryId, auxiliaryPath) &&
+        ComposeExistingPath(root, kCleanupLibraryNameId, libraryPath)) {
       CallCleanupLibrary(AsWide(libraryPath.CStr()));
       const int started = RunSetupProgram(mainWindow, AsWide(auxiliaryPath.CStr()), L"/9", 2);
       result = started == kNothingStarted ? kInstallFailed : kSuccess;
-      RemoveOwnWorkingRoot(AsWide(root.CStr()), hold);
     }
+    RemoveOwnWorkingRoot(root, hold);
   }
   RemoveEmptyProgramFolder(GetProgramFilesFolder());
   RemoveEmptyProgramFolder(GetCommonProgramsFolder());

@@ -64,45 +64,51 @@ bool QueryReachedName(HANDLE handle, WideString& name) {
   return name.Assign(AsUnits(text.Buffer), text.Length / sizeof(WCHAR));
 }
 
-// Opens the entry at `path` as itself (a link is not followed), for deletion,
-// when the platform names what it reached `expected`; its attributes too.
-bool OpenOwnEntry(const wchar_t* path, const WideString& expected, UniqueFile& entry,
-                  DWORD& attributes) {
-  entry.Reset(CreateFileW(path, kDeleteAccess, kAnySharing, nullptr, OPEN_EXISTING,
+// Opens the entry at `path` as itself (a link is not followed), with
+// `access`, when the platform names what it reached `expected`; what the
+// platform tells of it too.
+bool OpenOwnEntry(const wchar_t* path, const WideString& expected, DWORD access, UniqueFile& entry,
+                  BY_HANDLE_FILE_INFORMATION& information) {
+  entry.Reset(CreateFileW(path, access, kAnySharing, nullptr, OPEN_EXISTING,
                           FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   WideString reached;
-  BY_HANDLE_FILE_INFORMATION information;
   if (!entry.Valid() || !QueryReachedName(entry.Get(), reached) ||
       !SameEntryName(reached, expected) || !GetFileInformationByHandle(entry.Get(), &information)) {
     entry.Reset();
     return false;
   }
-  attributes = information.dwFileAttributes;
   return true;
 }
 
 // The name that the folder at `path` has when it is its holder's own entry:
 // the holder's platform name (links above the folder are the user's own
-// setting and are followed) and the folder's own name.
-bool OwnFolderName(const wchar_t* path, WideString& expected) {
+// setting and are followed) and the folder's own name; and the folder's path
+// without a trailing separator, by which a file at that name opens too.
+bool OwnFolderName(const wchar_t* path, WideString& expected, WideString& entryPath) {
   WideString holderPath;
   WideString name;
   if (!SplitFolderPath(AsUnits(path), holderPath, name)) return false;
   UniqueFile holder(CreateFileW(AsWide(holderPath.CStr()), FILE_READ_ATTRIBUTES, kAnySharing,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return holder.Valid() && QueryReachedName(holder.Get(), expected) &&
-         AppendEntryName(expected, name.CStr());
+         AppendEntryName(expected, name.CStr()) && entryPath.Assign(holderPath.CStr(), holderPath.Length()) &&
+         AppendEntryName(entryPath, name.CStr());
 }
 
 // Clears read-only, hidden and system marks, then marks the entry for
 // deletion through the handle, so that nothing else of the same name can be
-// deleted instead; it goes when the handle is closed.
-bool DeleteThroughHandle(HANDLE handle) {
+// deleted instead; it goes when the handle is closed. The marks belong to
+// the file, not to the name: through one of several hard links they would
+// be cleared on a file that lives on elsewhere, so there they stay (and a
+// read-only one then cannot be deleted).
+bool DeleteThroughHandle(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& information) {
   IO_STATUS_BLOCK status;
-  FILE_BASIC_INFORMATION basic;
-  ZeroMemory(&basic, sizeof(basic));  // zero times are left as they are
-  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  NtSetInformationFile(handle, &status, &basic, sizeof(basic), FileBasicInformation);
+  if (information.nNumberOfLinks <= 1) {
+    FILE_BASIC_INFORMATION basic;
+    ZeroMemory(&basic, sizeof(basic));  // zero times are left as they are
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    NtSetInformationFile(handle, &status, &basic, sizeof(basic), FileBasicInformation);
+  }
   FILE_DISPOSITION_INFORMATION disposition = {TRUE};
   return NT_SUCCESS(NtSetInformationFile(handle, &status, &disposition, sizeof(disposition),
                                          FileDispositionInformation));
@@ -134,32 +140,36 @@ int DeleteContents(const wchar_t* folder, const WideString& folderName) {
 // a link as itself, a folder with everything in it. 1 when it went, else 0.
 int DeleteEntry(const wchar_t* path, const WideString& expected) {
   UniqueFile entry;
-  DWORD attributes = 0;
-  if (!OpenOwnEntry(path, expected, entry, attributes)) return 0;
-  if (IsRealFolder(attributes)) {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!OpenOwnEntry(path, expected, kDeleteAccess, entry, information)) return 0;
+  if (IsRealFolder(information.dwFileAttributes)) {
     // A folder cannot be listed while a handle with delete access is open on
     // it; it is opened and checked again once it is empty.
     entry.Reset();
-    if (DeleteContents(path, expected) != 1 || !OpenOwnEntry(path, expected, entry, attributes)) {
+    if (DeleteContents(path, expected) != 1 ||
+        !OpenOwnEntry(path, expected, kDeleteAccess, entry, information)) {
       return 0;
     }
   }
-  return DeleteThroughHandle(entry.Get()) ? 1 : 0;
+  return DeleteThroughHandle(entry.Get(), information) ? 1 : 0;
 }
 
 }  // namespace
 
 int DeleteTree(const wchar_t* folder) {
   WideString expected;
-  return OwnFolderName(folder, expected) ? DeleteEntry(folder, expected) : 0;
+  WideString path;
+  return OwnFolderName(folder, expected, path) ? DeleteEntry(AsWide(path.CStr()), expected) : 0;
 }
 
 int RemoveEmptyFolder(const wchar_t* folder) {
   WideString expected;
+  WideString path;
   UniqueFile entry;
-  DWORD attributes = 0;
-  if (!OwnFolderName(folder, expected) || !OpenOwnEntry(folder, expected, entry, attributes) ||
-      !IsRealFolder(attributes)) {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!OwnFolderName(folder, expected, path) ||
+      !OpenOwnEntry(AsWide(path.CStr()), expected, kDeleteAccess, entry, information) ||
+      !IsRealFolder(information.dwFileAttributes)) {
     return 0;
   }
   entry.Reset();
@@ -172,8 +182,24 @@ int RemoveEmptyFolder(const wchar_t* folder) {
     } while (FindNextFileW(listing.Get(), &found));
     listing.Reset();
   }
-  if (entries != 0 || !OpenOwnEntry(folder, expected, entry, attributes)) return 0;
-  return DeleteThroughHandle(entry.Get()) ? 1 : 0;
+  if (entries != 0 ||
+      !OpenOwnEntry(AsWide(path.CStr()), expected, kDeleteAccess, entry, information)) {
+    return 0;
+  }
+  return DeleteThroughHandle(entry.Get(), information) ? 1 : 0;
+}
+
+bool OpenOwnFolder(const wchar_t* folder, DWORD access, UniqueFile& handle) {
+  WideString expected;
+  WideString path;
+  BY_HANDLE_FILE_INFORMATION information;
+  if (OwnFolderName(folder, expected, path) &&
+      OpenOwnEntry(AsWide(path.CStr()), expected, access, handle, information) &&
+      IsRealFolder(information.dwFileAttributes)) {
+    return true;
+  }
+  handle.Reset();
+  return false;
 }
 
 }  // namespace quillane

@@ -19,4 +19,9 @@ int DeleteTree(const wchar_t* folder);
 // 1 when it was removed, else 0.
 int RemoveEmptyFolder(const wchar_t* folder);
 
+// Opens the folder at `folder` with `access` when it is a folder of its own
+// at that place (not a link, nor reached through one below the folder that
+// holds it). False, and nothing held, otherwise.
+bool OpenOwnFolder(const wchar_t* folder, DWORD access, UniqueFile& handle);
+
 }  // namespace quillane

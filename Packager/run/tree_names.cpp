@@ -7,7 +7,24 @@ bool IsSeparator(Unit unit) { return unit == u'\\' || unit == u'/'; }
 
 Unit FoldAscii(Unit unit) { return unit >= u'a' && unit <= u'z' ? unit - (u'a' - u'A') : unit; }
 
+bool IsDotOrDotDot(const Unit* name, size_t length) {
+  return (length == 1 && name[0] == u'.') || (length == 2 && name[0] == u'.' && name[1] == u'.');
+}
+
 }  // namespace
+
+bool IsAbsoluteDrivePath(const Unit* path) {
+  const Unit drive = FoldAscii(path[0]);
+  return drive >= u'A' && drive <= u'Z' && path[1] == u':' && IsSeparator(path[2]);
+}
+
+bool IsPlainEntryName(const Unit* name) {
+  const size_t length = TextLength(name);
+  for (size_t at = 0; at < length; ++at) {
+    if (IsSeparator(name[at]) || name[at] == u':') return false;
+  }
+  return length > 0 && !IsDotOrDotDot(name, length);
+}
 
 bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name) {
   size_t end = TextLength(path);
@@ -18,10 +35,7 @@ bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name) {
   while (start > drive && !IsSeparator(path[start - 1])) --start;
   const size_t nameLength = end - start;
   if (nameLength == 0) return false;
-  if ((nameLength == 1 && path[start] == u'.') ||
-      (nameLength == 2 && path[start] == u'.' && path[start + 1] == u'.')) {
-    return false;
-  }
+  if (IsDotOrDotDot(path + start, nameLength)) return false;
   if (!name.Assign(path + start, nameLength)) return false;
 
   // The holder keeps its separator where it is a root ("C:\", "\"); "C:X"

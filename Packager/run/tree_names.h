@@ -14,6 +14,13 @@ namespace quillane {
 // path names no entry of its own (empty, a drive or its root, "." or "..").
 bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name);
 
+// Whether the path is absolute on a drive: a letter, ":" and a separator.
+bool IsAbsoluteDrivePath(const Unit* path);
+
+// Whether the text names one entry of a folder: not empty, not "." or "..",
+// and without a separator or ":" (a drive or a stream).
+bool IsPlainEntryName(const Unit* name);
+
 // Appends one entry's name to its folder's platform name, with one separator
 // (a volume root's name already ends with one).
 bool AppendEntryName(WideString& folderName, const Unit* entry);

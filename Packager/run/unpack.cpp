@@ -8,33 +8,37 @@
 namespace quillane {
 namespace {
 
-void WriteRows(const ManifestRow* rows, size_t count, const WideString (&folders)[kTreeFolderCount]) {
+bool WriteRows(const ManifestRow* rows, size_t count, const WideString (&folders)[kTreeFolderCount]) {
   for (size_t index = 0; index < count; ++index) {
     const ManifestRow& row = rows[index];
     WideString name = LoadLocalString(row.nameId);
-    ExtractResourceToFile(AsWide(folders[static_cast<size_t>(row.folder)].CStr()), row.resourceId,
-                          AsWide(name.CStr()));
+    if (name.Empty() ||
+        ExtractResourceToFile(AsWide(folders[static_cast<size_t>(row.folder)].CStr()),
+                              row.resourceId, AsWide(name.CStr())) != 0) {
+      return false;
+    }
   }
+  return true;
 }
 
 }  // namespace
 
-void UnpackInstallPayload(const WideString& workingRoot) {
+bool UnpackInstallPayload(const WideString& workingRoot) {
   WideString folders[kTreeFolderCount];
-  if (!BuildFolderPaths(workingRoot, folders)) return;
+  if (!BuildFolderPaths(workingRoot, folders)) return false;
   for (const FolderRow& row : kSubFolders) {
-    CreateDirectoryW(AsWide(folders[static_cast<size_t>(row.folder)].CStr()), nullptr);
+    if (!CreateDirectoryW(AsWide(folders[static_cast<size_t>(row.folder)].CStr()), nullptr)) {
+      return false;
+    }
   }
-  WriteRows(kInstallManifest, kInstallManifestSize, folders);
+  return WriteRows(kInstallManifest, kInstallManifestSize, folders);
 }
 
-void UnpackCleanupPayload(const WideString& workingRoot) {
+bool UnpackCleanupPayload(const WideString& workingRoot) {
   WideString folders[kTreeFolderCount];
-  if (!folders[static_cast<size_t>(TreeFolder::Root)].Assign(workingRoot.CStr(),
-                                                             workingRoot.Length())) {
-    return;
-  }
-  WriteRows(kCleanupManifest, kCleanupManifestSize, folders);
+  return folders[static_cast<size_t>(TreeFolder::Root)].Assign(workingRoot.CStr(),
+                                                                workingRoot.Length()) &&
+         WriteRows(kCleanupManifest, kCleanupManifestSize, folders);
 }
 
 }  // namespace quillane

@@ -1,16 +1,19 @@
-// Unpacking the carried files into the working tree. Nothing is reported:
-// only the existence tests that follow decide the run's result.
+// Unpacking the carried files into the working tree, all or nothing: the
+// first folder or file that cannot be made whole ends the unpacking, and the
+// caller removes the tree and starts nothing.
 #pragma once
 
 #include "base/wide_string.h"
 
 namespace quillane {
 
-// Creates the eleven sub-folders under workingRoot (which exists and ends
-// with a backslash), then writes the 39 install files in manifest order.
-void UnpackInstallPayload(const WideString& workingRoot);
+// Creates the eleven sub-folders under workingRoot (which exists, is new and
+// ends with a backslash), then writes the 39 install files in manifest
+// order. True when every folder was created and every file written whole.
+bool UnpackInstallPayload(const WideString& workingRoot);
 
-// Writes the two auxiliary setups and the clean-up library into workingRoot.
-void UnpackCleanupPayload(const WideString& workingRoot);
+// Writes the two auxiliary setups and the clean-up library into workingRoot;
+// true when all three were written whole.
+bool UnpackCleanupPayload(const WideString& workingRoot);
 
 }  // namespace quillane

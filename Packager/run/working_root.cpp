@@ -1,8 +1,10 @@
 #include "run/working_root.h"
 
 #include <sddl.h>
+#include <winternl.h>
 
 #include "run/remove_tree.h"
+#include "run/tree_names.h"
 
 namespace quillane {
 namespace {
@@ -42,23 +44,44 @@ PSECURITY_DESCRIPTOR BuildWorkingRootSecurity() {
   return descriptor;
 }
 
-bool CreateOwnWorkingRoot(const wchar_t* root, UniqueFile& hold) {
+bool CreateOwnWorkingRoot(const WideString& base, const WideString& name, WideString& root,
+                          UniqueFile& hold) {
   hold.Reset();
-  DeleteTree(root);
+  if (!IsAbsoluteDrivePath(base.CStr()) || !IsPlainEntryName(name.CStr()) ||
+      !root.Assign(base.CStr(), base.Length()) || !root.Append(name) || !root.Append(u'\\')) {
+    return false;
+  }
+  UniqueFile baseFolder;
+  if (!OpenOwnFolder(AsWide(base.CStr()), FILE_READ_ATTRIBUTES | FILE_TRAVERSE | SYNCHRONIZE,
+                     baseFolder)) {
+    return false;
+  }
+  DeleteTree(AsWide(root.CStr()));
   UniqueLocal security(BuildWorkingRootSecurity());
   if (!security.Valid()) return false;
-  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), security.Get(), FALSE};
-  if (!CreateDirectoryW(root, &attributes)) return false;
-  // Open without delete sharing: while this handle lives, the folder cannot
-  // be renamed away and replaced by another of the same name.
-  hold.Reset(CreateFileW(root, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return hold.Valid();
+
+  // Created by its name in the base folder that was checked above.
+  UNICODE_STRING objectName;
+  objectName.Buffer = const_cast<PWSTR>(AsWide(name.CStr()));
+  objectName.Length = static_cast<USHORT>(name.Length() * sizeof(WCHAR));
+  objectName.MaximumLength = objectName.Length;
+  OBJECT_ATTRIBUTES object;
+  InitializeObjectAttributes(&object, &objectName, OBJ_CASE_INSENSITIVE, baseFolder.Get(),
+                             security.Get());
+  IO_STATUS_BLOCK status;
+  HANDLE created = INVALID_HANDLE_VALUE;
+  const NTSTATUS outcome = NtCreateFile(
+      &created, FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, &object,
+      &status, nullptr, FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+      FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  if (!NT_SUCCESS(outcome)) return false;
+  hold.Reset(created);
+  return true;
 }
 
-void RemoveOwnWorkingRoot(const wchar_t* root, UniqueFile& hold) {
+void RemoveOwnWorkingRoot(const WideString& root, UniqueFile& hold) {
   hold.Reset();
-  DeleteTree(root);
+  DeleteTree(AsWide(root.CStr()));
 }
 
 }  // namespace quillane

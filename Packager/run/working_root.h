@@ -1,7 +1,8 @@
-// The working root as the run's own folder. It lies in the user's temporary
-// folder, where unelevated programs of the same user can write; a tree found
-// there (left behind, or planted) is never reused, and the new root lets the
-// user read and run what it holds but change nothing.
+// The working root as the run's own folder. It lies in a base that only
+// Administrators and SYSTEM can change, but where users may create folders;
+// a tree found there (left behind, or made first by someone else) is never
+// reused, and the new root lets the user read and run what it holds but
+// change nothing.
 #pragma once
 
 #include "base/win32.h"
@@ -14,15 +15,18 @@ namespace quillane {
 // below. Null when it cannot be built; LocalFree releases it.
 PSECURITY_DESCRIPTOR BuildWorkingRootSecurity();
 
-// Removes whatever is at `root` (never following a link), creates the folder
-// anew with that security, and holds it open so that it cannot be renamed or
-// removed by anyone else while `hold` is kept. False, and nothing held, when
-// the folder could not be made new: it could not be removed, it appeared again
-// meanwhile, or its security could not be built.
-bool CreateOwnWorkingRoot(const wchar_t* root, UniqueFile& hold);
+// The root `base` + `name` + "\" is made new: the base must be a folder of
+// its own (not a link) at an absolute path; whatever is at the root's name,
+// file or tree, is removed (never following a link); then one call creates
+// the folder with that security, failing when anything is at the name again
+// and following no link, and keeps it open without delete sharing, so that
+// nobody can rename or remove it while `hold` is kept. False, and nothing
+// held, when the root could not be made new. `root` is its path.
+bool CreateOwnWorkingRoot(const WideString& base, const WideString& name, WideString& root,
+                          UniqueFile& hold);
 
 // Lets go of the root (the hold denies the delete access that removal needs)
 // and removes the tree, never following a link.
-void RemoveOwnWorkingRoot(const wchar_t* root, UniqueFile& hold);
+void RemoveOwnWorkingRoot(const WideString& root, UniqueFile& hold);
 
 }  // namespace quillane

@@ -29,27 +29,27 @@ TEST(VersionGate, SupportedVersions) {
   }
 }
 
-TEST(WorkingBase, TemporaryFolderUnlessItIsTheWindowsFolder) {
+TEST(WorkingBase, TheWindowsFoldersTempWhenTheWindowsFolderIsAbsolute) {
   struct {
-    const char16_t* temporary;
     const char16_t* windows;
     const char16_t* expected;
   } const cases[] = {
-      {u"C:\\Users\\ann\\AppData\\Local\\Temp\\", u"C:\\Windows",
-       u"C:\\Users\\ann\\AppData\\Local\\Temp\\"},
-      {u"C:\\Windows", u"C:\\Windows", u""},
-      {u"C:\\Windows\\", u"C:\\Windows", u"C:\\Windows\\"},
-      {u"C:\\", u"C:\\", u""},  // a drive root is written the same way by both
-      {u"C:\\WINDOWS", u"C:\\Windows", u"C:\\WINDOWS"},
-      {u"C:\\Windows\\Temp\\", u"C:\\Windows", u"C:\\Windows\\Temp\\"},
-      {u"C:\\Win", u"C:\\Windows", u"C:\\Win"},
-      {u"", u"C:\\Windows", u""},  // the temporary folder could not be read
-      {u"", u"", u""},
+      {u"C:\\Windows", u"C:\\Windows\\Temp\\"},
+      {u"d:\\WINNT", u"d:\\WINNT\\Temp\\"},
+      {u"C:\\", u"C:\\Temp\\"},  // a drive root already ends with its separator
+      {u"C:\\Windows\\", u"C:\\Windows\\Temp\\"},
+      // Nothing relative, which would put the tree under the current folder.
+      {u"", u""},
+      {u"Windows", u""},
+      {u"C:Windows", u""},
+      {u"C:", u""},
+      {u"\\Windows", u""},
+      {u"\\\\server\\share\\Windows", u""},
+      {u"1:\\Windows", u""},
   };
   for (const auto& row : cases) {
-    WideString base = ChooseWorkingBase(row.temporary, row.windows);
-    EXPECT_EQ(std::u16string(base.CStr(), base.Length()), row.expected)
-        << Show(row.temporary) << " / " << Show(row.windows);
+    WideString base = ChooseWorkingBase(row.windows);
+    EXPECT_EQ(std::u16string(base.CStr(), base.Length()), row.expected) << Show(row.windows);
   }
 }
 

@@ -45,6 +45,15 @@ TEST(SplitFolderPath, PathsThatNameNoEntryOfTheirOwn) {
   }
 }
 
+TEST(EntryNames, PlainNameIsOneEntryOfTheFolder) {
+  for (const char16_t* name : {u"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}", u".hidden", u"a..b"}) {
+    EXPECT_TRUE(IsPlainEntryName(name)) << testing::PrintToString(std::u16string(name));
+  }
+  for (const char16_t* name : {u"", u".", u"..", u"a\\b", u"..\\x", u"a/b", u"C:", u"x:stream"}) {
+    EXPECT_FALSE(IsPlainEntryName(name)) << testing::PrintToString(std::u16string(name));
+  }
+}
+
 TEST(EntryNames, OneSeparatorAndAsciiCaseOnly) {
   WideString folder(u"\\??\\C:\\users\\Temp");
   ASSERT_TRUE(AppendEntryName(folder, u"{6F1C}"));

@@ -31,23 +31,19 @@ TEST(ExtractResourceToFile, FolderWithTrailingBackslashLandsInThatFolder) {
   EXPECT_EQ(ReadFileBytes(folder / L"setup.exe"), OwnResource(kPatternId));
 }
 
-TEST(ExtractResourceToFile, ReplacesAnExistingLongerFile) {
+// Anything already at the name was not written by this run: a hidden or
+// system file is never kept as if it were the payload's.
+TEST(ExtractResourceToFile, NeverWritesOverWhatIsAlreadyThere) {
   ScratchFolder folder;
-  WriteFileBytes(folder / L"target.bin", std::string(10000, 'x'));
-  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"target.bin"), 0u);
-  EXPECT_EQ(ReadFileBytes(folder / L"target.bin"), OwnResource(kPatternId));
-}
-
-TEST(ExtractResourceToFile, TargetHeldOpenByAnotherHandleGivesSharingViolation) {
-  ScratchFolder folder;
-  WriteFileBytes(folder / L"busy.bin", "old");
-  HANDLE holder = CreateFileW((folder / L"busy.bin").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"busy.bin"),
-            static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-  CloseHandle(holder);
-  EXPECT_EQ(ReadFileBytes(folder / L"busy.bin"), "old");
+  for (DWORD attributes : {DWORD{FILE_ATTRIBUTE_NORMAL}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+    WriteFileBytes(folder / L"target.bin", "old");
+    ASSERT_TRUE(SetFileAttributesW((folder / L"target.bin").c_str(), attributes));
+    EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"target.bin"),
+              static_cast<DWORD>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(ReadFileBytes(folder / L"target.bin"), "old");
+    SetFileAttributesW((folder / L"target.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW((folder / L"target.bin").c_str());
+  }
 }
 
 TEST(ExtractResourceToFile, FailuresCreateNoFile) {

@@ -192,35 +192,151 @@ TEST_F(Hardening, LibraryBesideTheInstallerIsNotLoaded) {
   EXPECT_EQ(ReadFileBytes(downloads / L"planted.txt"), "");
 }
 
-TEST_F(Hardening, UnusualTemporaryFolders) {
+// The user's temporary folder is the user's to change: TEMP of any text, and
+// a link that another program of the user re-points while the run goes on.
+// The tree is never there, and nothing under the installer's current folder
+// is touched.
+TEST_F(Hardening, TemporaryFolderIsNeverWhereTheTreeGoes) {
   environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"4");
   ScratchFolder scratch;
-  // A Japanese user name.
-  const std::wstring japanese = scratch / L"\u5c71\u7530\u592a\u90ce";
-  MakeFolder(japanese);
-  environment_.PointTemporaryFolderAt(japanese + L"\\");
-  InstallerRun run = RunInstaller(L"-u1");
-  EXPECT_EQ(run.exitCode, 4);
-  EXPECT_EQ(ReportValues(run.report, "file").size(), 40u);
-  EXPECT_FALSE(PathExists(japanese + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"));
+  const std::wstring own = scratch / L"own";
+  const std::wstring theirs = scratch / L"theirs";
+  const std::wstring link = scratch / L"linked-temp";
+  MakeFolder(own);
+  MakeFolder(theirs);
+  // What a re-pointed link would lead the run to: a tree of the user's.
+  const std::wstring planted = theirs + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}";
+  for (const wchar_t* folder : {L"", L"\\kpusb"}) MakeFolder(planted + folder);
+  for (const wchar_t* program : {L"setup.exe", L"VRESetup32.exe", L"VRESetup64.exe"}) {
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\probe_child.exe").c_str(),
+                          (planted + L"\\" + program).c_str(), FALSE));
+  }
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\planted_library.dll").c_str(),
+                        (planted + L"\\KPCOMUSBCLN.dll").c_str(), FALSE));
+  WriteFileBytes(planted + L"\\PORTS.dat", "[PORTS]\nplanted\n");
+  WriteFileBytes(planted + L"\\kpusb\\planted.inf", "planted");
+  environment_.Set(L"QUILLANE_PLANTED_REPORT", scratch / L"planted.txt");
+  ASSERT_TRUE(MakeUnixLink(own, link));
+  links_.push_back(link);
 
-  // Root plus "setup.exe" exactly 259 characters: it fits, the deeper files
-  // do not; the setup starts and the tree still goes.
-  const std::wstring base = FolderOfLength(scratch, 259 - 39 - 9);
-  environment_.PointTemporaryFolderAt(base);
-  run = RunInstaller(L"-u1");
-  EXPECT_EQ(run.exitCode, 4);
-  EXPECT_EQ(ReportValues(run.report, "command-line").size(), 1u);
-  EXPECT_FALSE(PathExists(base + L"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"));
+  // A folder of the product code's name under the current folder, which an
+  // empty or relative base would act on.
+  const std::wstring current = scratch / L"current";
+  MakeFolder(current);
+  MakeFolder(current + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}");
+  WriteFileBytes(current + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\mine.txt", "mine");
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(current.c_str()));
 
-  // A blank in the path, and a program planted under the path's first word.
-  MakeFolder(scratch / L"with blank");
+  struct {
+    const char* what;
+    std::wstring temp;
+  } const cases[] = {
+      {"a link, re-pointed once the setup's dialog is up", link + L"\\"},
+      {"a Japanese user name", scratch / L"\u5c71\u7530\u592a\u90ce\\"},
+      {"a blank, with a program under its first word", scratch / L"with blank\\"},
+      {"259 characters", FolderOfLength(scratch, 259)},
+      {"260 characters", FolderOfLength(scratch, 260)},
+      {"300 characters", scratch.Path() + L"\\" + std::wstring(300 - scratch.Path().size() - 2, L'e') + L"\\"},
+      {"a file", scratch / L"planted.txt"},
+  };
   ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\probe_child.exe").c_str(),
                         (scratch / L"with.exe").c_str(), FALSE));
-  environment_.PointTemporaryFolderAt(scratch / L"with blank\\");
-  run = RunInstaller(L"-u1");
-  EXPECT_EQ(run.exitCode, 4);
-  EXPECT_EQ(ReportValues(run.report, "command-line").size(), 1u);
+  RunOptions repoint;
+  repoint.context = this;
+  repoint.whileRunning = [](const PROCESS_INFORMATION&, void* self) {
+    WaitForSetupDialog();
+    auto* test = static_cast<Hardening*>(self);
+    EXPECT_TRUE(RemoveUnixLink(test->links_.back()));
+    EXPECT_TRUE(MakeUnixLink(test->links_.back() + L"\\..\\theirs", test->links_.back()));
+  };
+  const std::string root = Narrow(WorkingRoot());
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.what);
+    environment_.PointTemporaryFolderAt(row.temp);
+    const bool linked = &row == &cases[0];
+    InstallerRun run = RunInstaller(L"-u1", linked ? repoint : RunOptions{});
+    EXPECT_EQ(run.exitCode, 4);
+    // Started from the tree in the Windows folder, which holds only the
+    // payload's own files.
+    const std::vector<std::string> started = ReportValues(run.report, "command-line");
+    EXPECT_EQ(started.size(), 1u);
+    for (const std::string& path : started) EXPECT_EQ(path.rfind(root + "setup.exe", 0), 0u) << path;
+    const std::vector<std::string> files = ReportValues(run.report, "file");
+    EXPECT_EQ(files.size(), 40u);
+    for (const std::string& file : files) EXPECT_EQ(file.find("planted"), std::string::npos) << file;
+    EXPECT_FALSE(PathExists(row.temp + L"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}") && !linked);
+    if (linked) {  // back to the user's own folder for the clean-up mode
+      EXPECT_TRUE(RemoveUnixLink(link));
+      EXPECT_TRUE(MakeUnixLink(own, link));
+    }
+  }
+
+  // The clean-up mode, with the link re-pointed as soon as the run starts.
+  environment_.PointTemporaryFolderAt(link + L"\\");
+  RunOptions early;
+  early.context = this;
+  early.whileRunning = [](const PROCESS_INFORMATION&, void* self) {
+    auto* test = static_cast<Hardening*>(self);
+    EXPECT_TRUE(RemoveUnixLink(test->links_.back()));
+    EXPECT_TRUE(MakeUnixLink(test->links_.back() + L"\\..\\theirs", test->links_.back()));
+  };
+  InstallerRun cleanup = RunInstaller(L"-u3", early);
+  EXPECT_EQ(cleanup.exitCode, 0);
+  EXPECT_EQ(cleanup.cleanupReport, "cleanup-called\n");
+  EXPECT_EQ(ReportValues(cleanup.auxReport, "aux").size(), 1u);
+
+  SetCurrentDirectoryW(previous);
+  EXPECT_EQ(ReadFileBytes(scratch / L"planted.txt"), "");  // the user's library never loaded
+  EXPECT_EQ(ReadFileBytes(planted + L"\\PORTS.dat"), "[PORTS]\nplanted\n");
+  EXPECT_EQ(ReadFileBytes(current + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\mine.txt"), "mine");
+}
+
+// A working base that is a link, wherever it leads, is not used at all.
+TEST_F(Hardening, BaseThatIsALinkEndsTheRunBeforeAnythingIsTouched) {
+  std::wstring base = WorkingRoot();
+  base.erase(base.rfind(L'\\', base.size() - 2));
+  const std::wstring real = base + L"-real";
+  ASSERT_TRUE(MoveFileW(base.c_str(), real.c_str()));
+  ASSERT_TRUE(MakeUnixLink(real, base));
+  MakeFolder(real + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}");
+  WriteFileBytes(real + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\left.txt", "left");
+  InstallerRun quiet = RunInstaller(L"-u1");
+  InstallerRun interactive = RunInstaller(L"");
+  EXPECT_TRUE(RemoveUnixLink(base));
+  ASSERT_TRUE(MoveFileW(real.c_str(), base.c_str()));
+  EXPECT_EQ(quiet.exitCode, 1001);
+  EXPECT_TRUE(quiet.report.empty());
+  EXPECT_EQ(interactive.exitCode, 1001);
+  EXPECT_EQ(interactive.box.text, L"Installation failed.");
+  EXPECT_EQ(ReadFileBytes(WorkingRoot() + L"left.txt"), "left");
+}
+
+// A file at the root's name is removed like any tree found there; a hard
+// link there to a file elsewhere keeps that file's marks.
+TEST_F(Hardening, FileOrHardLinkFoundAtTheRootIsRemovedWithoutHarm) {
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"8");
+  std::wstring rootName = WorkingRoot();
+  rootName.pop_back();
+  WriteFileBytes(rootName, "a file, not a folder");
+  InstallerRun overFile = RunInstaller(L"-u1");
+  EXPECT_EQ(overFile.exitCode, 8);
+  EXPECT_FALSE(PathExists(rootName));
+
+  ScratchFolder scratch;
+  const std::wstring outside = scratch / L"system.sys";
+  WriteFileBytes(outside, "the user's own");
+  ASSERT_TRUE(SetFileAttributesW(outside.c_str(), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN));
+  constexpr DWORD kMarks = FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN;
+  ASSERT_EQ(GetFileAttributesW(outside.c_str()) & kMarks, kMarks);
+  MakeFolder(WorkingRoot());
+  ASSERT_TRUE(CreateHardLinkW((WorkingRoot() + L"linked.sys").c_str(), outside.c_str(), nullptr));
+  InstallerRun overLink = RunInstaller(L"-u1");
+  EXPECT_EQ(overLink.exitCode, 8);
+  EXPECT_FALSE(PathExists(WorkingRoot()));
+  EXPECT_EQ(GetFileAttributesW(outside.c_str()) & kMarks, kMarks);
+  EXPECT_EQ(ReadFileBytes(outside), "the user's own");
 }
 
 }  // namespace

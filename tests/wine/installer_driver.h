@@ -14,7 +14,7 @@ namespace quillane_test {
 // The installer and its sample payload in this build tree, as Windows paths.
 std::wstring InstallerPath();
 std::wstring SamplePayloadPath();
-// The working tree the installer unpacks into, for this process's TEMP.
+// The working tree the installer unpacks into: in the Windows folder's Temp.
 std::wstring WorkingRoot();
 
 // Sets environment variables for the children started while it lives.

@@ -110,21 +110,22 @@ TEST(MachineFolders, ReadTheirOwnRegistryValues) {
   EXPECT_EQ(Text(GetCommonProgramsFolder()), L"");
 }
 
-TEST(WorkingBase, IsTheTemporaryFolderAsThePlatformGivesIt) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  EXPECT_EQ(Text(GetWorkingBase()), temp);
-  EXPECT_EQ(temp[wcslen(temp) - 1], L'\\');
-
-  // The Windows folder as the temporary folder comes back with a trailing
-  // backslash, which makes it differ from the Windows folder's own text.
-  wchar_t windows[MAX_PATH];
-  GetWindowsDirectoryW(windows, MAX_PATH);
-  wchar_t savedTmp[MAX_PATH] = L"";
-  const bool hadTmp = GetEnvironmentVariableW(L"TMP", savedTmp, MAX_PATH) != 0;
-  SetEnvironmentVariableW(L"TMP", windows);
-  EXPECT_EQ(Text(GetWorkingBase()), std::wstring(windows) + L"\\");
-  SetEnvironmentVariableW(L"TMP", hadTmp ? savedTmp : nullptr);
+// The machine's Windows folder, whatever the environment of the user says.
+TEST(WorkingBase, IsTheWindowsFoldersTempWhateverTheEnvironmentSays) {
+  const wchar_t* const variables[] = {L"TMP", L"TEMP", L"SystemRoot", L"windir", L"USERPROFILE"};
+  std::wstring saved[5];
+  for (size_t index = 0; index < 5; ++index) {
+    wchar_t value[MAX_PATH] = L"";
+    GetEnvironmentVariableW(variables[index], value, MAX_PATH);
+    saved[index] = value;
+    SetEnvironmentVariableW(variables[index], L"Z:\\tmp\\users-own");
+  }
+  std::wstring base = Text(GetWorkingBase());
+  for (size_t index = 0; index < 5; ++index) {
+    SetEnvironmentVariableW(variables[index], saved[index].empty() ? nullptr : saved[index].c_str());
+  }
+  CharLowerW(base.data());
+  EXPECT_EQ(base, L"c:\\windows\\temp\\");
 }
 
 }  // namespace
