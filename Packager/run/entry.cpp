@@ -16,6 +16,7 @@
 #include "run/options.h"
 #include "run/remove_tree.h"
 #include "run/result_code.h"
+#include "run/setup_result.h"
 #include "run/unpack.h"
 #include "run/working_root.h"
 #include "text/catalogue.h"
@@ -35,6 +36,7 @@ constexpr const char* kCleanupExport = "RCVCLN_UninstKPCOMUSB";
 // initialising code before the entry point.
 constinit HWND mainWindow = nullptr;
 constinit uint32_t exitCodeSlot = 0;
+constinit bool resultReceived = false;  // whether message 1024 arrived at all
 constinit int32_t allowWindows2000 = 0;
 constinit wchar_t windowTitle[kWindowTextUnits] = {};
 constinit wchar_t windowClassName[kWindowTextUnits] = {};
@@ -45,6 +47,7 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
   switch (message) {
     case kResultMessage:
       exitCodeSlot = static_cast<uint32_t>(wParam & 0xFFFF);
+      resultReceived = true;
       return 0;
     case kChildEndedMessage:
       PostQuitMessage(0);
@@ -108,7 +111,17 @@ bool WritePortsSnapshot(const WideString& root) {
   return fclose(stream) == 0 && written;
 }
 
-int32_t RunInstallBranch(const WideString& commandLine) {
+// Starts and supervises a setup program; kSuccess once it was started (its
+// end is judged after the message loop, from `exitCode` and what it posted),
+// kInstallFailed when nothing was started or it ended with 2.
+int32_t RunSetup(const PathBuffer<kPathUnits>& path, const wchar_t* arguments, size_t length,
+                 uint32_t& exitCode) {
+  exitCode = static_cast<uint32_t>(
+      RunSetupProgram(mainWindow, AsWide(path.CStr()), arguments, length));
+  return exitCode == kNothingStarted ? kInstallFailed : kSuccess;
+}
+
+int32_t RunInstallBranch(const WideString& commandLine, uint32_t& setupExitCode) {
   WideString root;
   UniqueFile hold;
   if (!CreateWorkingRoot(root, hold)) return kInstallFailed;
@@ -119,20 +132,20 @@ int32_t RunInstallBranch(const WideString& commandLine) {
     return kInstallFailed;
   }
   WideString arguments = BuildInnerSetupArguments(innerSetupOptions, windowLinkOption, commandLine);
-  int32_t result = kSuccess;
-  if (RunSetupProgram(mainWindow, AsWide(setupPath.CStr()), AsWide(arguments.CStr()),
-                      arguments.Length()) == kNothingStarted) {
-    result = kInstallFailed;
-  }
+  const int32_t result =
+      RunSetup(setupPath, AsWide(arguments.CStr()), arguments.Length(), setupExitCode);
   RemoveOwnWorkingRoot(root, hold);
   return result;
 }
 
-void CallCleanupLibrary(const wchar_t* libraryPath) {
+// Whether the clean-up library loaded and its export was called.
+bool CallCleanupLibrary(const wchar_t* libraryPath) {
   UniqueModule library(LoadTreeLibrary(libraryPath));
-  if (!library.Valid()) return;
+  if (!library.Valid()) return false;
   auto cleanup = LookUpExport<int(WINAPI*)()>(library.Get(), kCleanupExport);
-  if (cleanup) cleanup();
+  if (!cleanup) return false;
+  cleanup();
+  return true;
 }
 
 // A program folder that was not found is skipped: "\VARNO" alone would name
@@ -142,7 +155,7 @@ void RemoveEmptyProgramFolder(WideString folder) {
   RemoveEmptyFolder(AsWide(folder.CStr()));
 }
 
-int32_t RunCleanupBranch() {
+int32_t RunCleanupBranch(uint32_t& setupExitCode) {
   int32_t result = kInstallFailed;
   WideString root;
   UniqueFile hold;
@@ -153,9 +166,10 @@ int32_t RunCleanupBranch() {
     const uint32_t auxiliaryId = IsWow64() ? kAuxiliarySetup64NameId : kAuxiliarySetup32NameId;
     if (UnpackCleanupPayload(root) && ComposeExistingPath(root, auxiliaryId, auxiliaryPath) &&
         ComposeExistingPath(root, kCleanupLibraryNameId, libraryPath)) {
-      CallCleanupLibrary(AsWide(libraryPath.CStr()));
-      const int started = RunSetupProgram(mainWindow, AsWide(auxiliaryPath.CStr()), L"/9", 2);
-      result = started == kNothingStarted ? kInstallFailed : kSuccess;
+      // The auxiliary setup runs even when the library did its part not.
+      const bool cleaned = CallCleanupLibrary(AsWide(libraryPath.CStr()));
+      result = RunSetup(auxiliaryPath, L"/9", 2, setupExitCode);
+      if (!cleaned) result = kInstallFailed;
     }
     RemoveOwnWorkingRoot(root, hold);
   }
@@ -172,6 +186,7 @@ int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
 
   int32_t result = kSuccess;
   exitCodeSlot = 0;
+  resultReceived = false;
   allowWindows2000 = 0;
   InitMessageCatalogue(GetUserDefaultLangID());
   const WideString commandLine(AsUnits(commandLineText ? commandLineText : L""));
@@ -202,26 +217,32 @@ int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
     return result;
   }
 
-  result = mode == RunMode::Cleanup ? RunCleanupBranch() : RunInstallBranch(commandLine);
-
-  if (result != kSuccess) {
-    // A setup that was started has left its result (1024) and the launcher's
-    // end notice (1025) in the queue. The box's own message loop would
-    // dispatch them, and the quit that 1025 asks for would close the box at
-    // once; the result is settled, so they are dropped unread.
-    MSG pending;
-    while (PeekMessageW(&pending, mainWindow, kResultMessage, kChildEndedMessage, PM_REMOVE)) {
+  uint32_t setupExitCode = 0;
+  result = mode == RunMode::Cleanup ? RunCleanupBranch(setupExitCode)
+                                    : RunInstallBranch(commandLine, setupExitCode);
+  if (result == kSuccess) {
+    // The setup has ended; its result (1024) and the launcher's end notice
+    // (1025) are queued in that order.
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
     }
-    if (interactive) ShowResultBox(result);
-    DestroyWindow(mainWindow);
-    return result;
+    const SetupOutcome outcome = JudgeSetupEnd(setupExitCode, resultReceived, exitCodeSlot);
+    if (!outcome.failed) return outcome.result;
+    result = outcome.result;
   }
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+
+  // A setup that was started before the branch failed has left its result
+  // (1024) and the launcher's end notice (1025) in the queue. The box's own
+  // message loop would dispatch them, and the quit that 1025 asks for would
+  // close the box at once; the result is settled, so they are dropped unread.
+  MSG pending;
+  while (PeekMessageW(&pending, mainWindow, kResultMessage, kChildEndedMessage, PM_REMOVE)) {
   }
-  return static_cast<int>(exitCodeSlot);
+  if (interactive) ShowResultBox(result);
+  DestroyWindow(mainWindow);
+  return result;
 }
 
 }  // namespace quillane

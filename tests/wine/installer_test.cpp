@@ -157,6 +157,17 @@ TEST_F(Installer, ResultMessagesDecideTheExitCode) {
   EXPECT_EQ(failedInteractive.box.text, L"Installation failed.");
   // The setup's queued messages must not close the box before it is answered.
   EXPECT_TRUE(failedInteractive.box.waitedForAnswer);
+
+  // Ended by force (an NTSTATUS error as exit code) without a result: a
+  // failure; with a result posted before, that result.
+  environment_.Set(L"QUILLANE_SAMPLE_EXIT", L"0xC000013A");
+  EXPECT_EQ(RunInstaller(L"-s1").exitCode, 8);
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"none");
+  EXPECT_EQ(RunInstaller(L"-s1").exitCode, 1001);
+  InstallerRun forcedInteractive = RunInstaller(L"");
+  EXPECT_EQ(forcedInteractive.exitCode, 1001);
+  EXPECT_EQ(forcedInteractive.box.text, L"Installation failed.");
+  EXPECT_TRUE(forcedInteractive.box.waitedForAnswer);
 }
 
 TEST_F(Installer, CommandLineTooLongForTheLauncherFailsAfterRemovingTheTree) {
@@ -310,17 +321,24 @@ TEST_F(CleanupMode, ProgramFolderThatIsNotFoundIsSkipped) {
   RemoveDirectoryW(L"\\VARNO");
 }
 
-TEST_F(CleanupMode, LibraryWithoutTheExportIsSkipped) {
+// A library that is not the clean-up library (no export), or no library at
+// all: the old package was not cleaned up, which is a failure; the auxiliary
+// setup still runs and the tree still goes.
+TEST_F(CleanupMode, LibraryThatCannotBeCalledFailsAfterTheAuxiliarySetup) {
   ScratchFolder images;
   bool exists = false;
   const std::string otherLibrary = ReadFileBytes(SamplePayloadPath() + L"\\ISSetup.dll", &exists);
   ASSERT_TRUE(exists);
-  RunOptions options;
-  options.program = InstallerWithResource(images, L"QuillaneSetup.exe", 150, otherLibrary);
-  InstallerRun run = RunInstaller(L"-u3", options);
-  EXPECT_EQ(run.exitCode, 0);
-  EXPECT_TRUE(run.cleanupReport.empty());
-  EXPECT_EQ(ReportValues(run.auxReport, "aux").size(), 1u);
+  for (const std::string& library : {otherLibrary, std::string("not a library")}) {
+    RunOptions options;
+    options.program = InstallerWithResource(images, L"QuillaneSetup.exe", 150, library);
+    InstallerRun run = RunInstaller(L"-u3", options);
+    EXPECT_EQ(run.exitCode, 1001);
+    EXPECT_FALSE(run.box.shown);
+    EXPECT_TRUE(run.cleanupReport.empty());
+    EXPECT_EQ(ReportValues(run.auxReport, "aux").size(), 1u);
+    EXPECT_FALSE(PathExists(WorkingRoot()));
+  }
 }
 
 TEST_F(Installer, SetupThatCannotBeStartedFailsAfterRemovingTheTree) {

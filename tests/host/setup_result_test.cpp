@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "run/setup_result.h"
+
+namespace quillane {
+namespace {
+
+// Exit code 2 gives 1001 whatever was posted; otherwise a posted result wins;
+// nothing posted gives 0, except after an exception or a forced end.
+TEST(JudgeSetupEnd, ExitCodeAndPostedResult) {
+  struct {
+    uint32_t exitCode;
+    bool posted;
+    uint32_t lastPosted;
+    int32_t result;
+    bool failed;
+  } const cases[] = {
+      {0, false, 0, 0, false},
+      {0, true, 7, 7, false},
+      {2, true, 7, 1001, true},
+      {2, false, 0, 1001, true},
+      {3, false, 0, 0, false},
+      {1, true, 0x12340005, 5, false},      // the low 16 bits only
+      {0, true, 1001, 1001, false},         // the setup's own 1001 is its result
+      {0xC0000005, false, 0, 1001, true},   // access violation
+      {0xC000013A, false, 0, 1001, true},   // ended with Ctrl+C
+      {0xFFFFFFFF, false, 0, 1001, true},
+      {0xC0000005, true, 4, 4, false},      // it had reported before it crashed
+      {0xBFFFFFFF, false, 0, 0, false},     // below the NTSTATUS errors
+      {0x80000003, false, 0, 0, false},     // a warning status (breakpoint)
+      {0x103, false, 0, 0, false},
+  };
+  for (const auto& row : cases) {
+    const SetupOutcome outcome = JudgeSetupEnd(row.exitCode, row.posted, row.lastPosted);
+    EXPECT_EQ(outcome.result, row.result) << std::hex << row.exitCode << " " << row.posted;
+    EXPECT_EQ(outcome.failed, row.failed) << std::hex << row.exitCode << " " << row.posted;
+  }
+}
+
+}  // namespace
+}  // namespace quillane
