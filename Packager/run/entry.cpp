@@ -99,7 +99,9 @@ bool ComposeExistingPath(const WideString& root, uint32_t nameId, PathBuffer<kPa
 }
 
 // PORTS.dat beside the inner setup, written whole or reported as failed: the
-// inner setup renumbers the user's ports from it.
+// inner setup renumbers the user's ports from it. The C runtime may take a
+// short write on a full disk for success, so the file's size on disk is
+// compared with the stream's own position before it was closed.
 bool WritePortsSnapshot(const WideString& root) {
   WideString path(root);
   if (!path.Append(u"PORTS.dat")) return false;
@@ -107,8 +109,12 @@ bool WritePortsSnapshot(const WideString& root) {
   if (!stream) return false;
   WritePortsSection(stream);
   WriteVirtualPortsSection(stream);
-  const bool written = !ferror(stream);
-  return fclose(stream) == 0 && written;
+  const long length = ftell(stream);
+  const bool written = !ferror(stream) && length >= 0;
+  if (fclose(stream) != 0 || !written) return false;
+  WIN32_FILE_ATTRIBUTE_DATA onDisk;
+  return GetFileAttributesExW(AsWide(path.CStr()), GetFileExInfoStandard, &onDisk) &&
+         onDisk.nFileSizeHigh == 0 && onDisk.nFileSizeLow == static_cast<DWORD>(length);
 }
 
 // Starts and supervises a setup program; kSuccess once it was started (its
