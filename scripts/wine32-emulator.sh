@@ -61,41 +61,10 @@ cached_emulator() {
 }
 
 # The URI of the Debian archive that this machine takes its release (the suite
-# named after the codename) from, in deb822 or one-line form.
+# whose codename is the release's own) from, as apt itself reads its sources.
 archive_uri() {
-  local codename=$1 file
-  shopt -s nullglob
-  for file in /etc/apt/sources.list.d/*.sources; do
-    awk -v codename="$codename" '
-      function flush() {
-        if (types ~ /(^| )deb( |$)/ && enabled != "no" && (" " suites " ") ~ (" " codename " ") && uri != "")
-          { print uri; found = 1; exit }
-        types = suites = uri = enabled = ""; key = ""
-      }
-      /^[ \t]*#/ { next }
-      /^[ \t]*$/ { flush(); next }
-      /^[ \t]/ { if (key == "suites") suites = suites " " $0
-                 else if (key == "uris" && uri == "") uri = $1
-                 next }
-      {
-        key = tolower(substr($0, 1, index($0, ":") - 1)); value = substr($0, index($0, ":") + 1)
-        gsub(/^[ \t]+|[ \t]+$/, "", value)
-        if (key == "types") types = value
-        else if (key == "suites") suites = value
-        else if (key == "uris") { split(value, u, /[ \t]+/); uri = u[1] }
-        else if (key == "enabled") enabled = tolower(value)
-      }
-      END { if (!found) flush() }' "$file"
-  done
-  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$file" ] || continue
-    awk -v codename="$codename" '
-      /^[ \t]*#/ || $1 != "deb" { next }
-      {
-        sub(/^[ \t]*deb[ \t]+/, ""); sub(/^\[[^]]*\][ \t]*/, "")
-        if ($2 == codename) { print $1; exit }
-      }' "$file"
-  done
+  apt-get indextargets --format '$(SITE)' 'Created-By: Packages' "Codename: $1" 2> /dev/null |
+    sort -u
 }
 
 fetch_emulator() {
@@ -105,7 +74,7 @@ fetch_emulator() {
   [ -n "$codename" ] || die "cannot tell this Debian release's codename from /etc/os-release"
   suite="$codename-backports"
   uri=$(archive_uri "$codename" | head -n1)
-  [ -n "$uri" ] || die "no apt source for '$codename' in /etc/apt/sources.list{,.d}: cannot tell which Debian archive to take $suite from"
+  [ -n "$uri" ] || die "apt knows no package list of '$codename' (apt-get update not run?): cannot tell which Debian archive to take $suite from"
   [ -r "$keyring" ] || die "$keyring is missing: cannot check the archive's signature"
   echo "wine32-emulator: fetching $package from $suite (${uri%/}) into $cache_root" >&2
 
