@@ -16,7 +16,7 @@
 #include "run/options.h"
 #include "run/remove_tree.h"
 #include "run/result_code.h"
-#include "run/setup_result.h"
+#include "run/run_result.h"
 #include "run/unpack.h"
 #include "run/working_root.h"
 #include "text/catalogue.h"
@@ -214,10 +214,10 @@ int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
 
   // Gates 2 to 4; a port-option code replaces an earlier one.
   WideString guardName = LoadLocalString(kWindowClassId);
-  if (CheckSingleInstance(AsWide(guardName.CStr())) == 1) result = kAlreadyRunning;
-  if (result == kSuccess && IsUserAdmin() == 0) result = kNotAdministrator;
-  ResultCode portResult = CheckPortPair(ReadPortOptions(commandLine, mode));
-  if (portResult != kSuccess) result = portResult;
+  const bool alreadyRunning = CheckSingleInstance(AsWide(guardName.CStr())) == 1;
+  const bool administrator = alreadyRunning || IsUserAdmin() != 0;  // asked only when alone
+  result = JudgeGates(alreadyRunning, administrator,
+                      CheckPortPair(ReadPortOptions(commandLine, mode)));
   if (result != kSuccess) {
     if (interactive) ShowResultBox(result);
     return result;

@@ -1,9 +1,32 @@
 #include <gtest/gtest.h>
 
-#include "run/setup_result.h"
+#include "run/run_result.h"
 
 namespace quillane {
 namespace {
+
+// 101 when another instance runs, else 104 for a user who is no
+// administrator; a port-option code replaces either.
+TEST(JudgeGates, PortCodeReplacesAnEarlierOne) {
+  struct {
+    bool running;
+    bool administrator;
+    ResultCode port;
+    ResultCode result;
+  } const cases[] = {
+      {false, true, kSuccess, kSuccess},
+      {true, true, kSuccess, kAlreadyRunning},
+      {false, false, kSuccess, kNotAdministrator},
+      {true, false, kSuccess, kAlreadyRunning},
+      {true, true, kSamePortForBoth, kSamePortForBoth},
+      {false, false, kKvPortWithoutKp, kKvPortWithoutKp},
+      {false, true, kKvPortWithoutKp, kKvPortWithoutKp},
+  };
+  for (const auto& row : cases) {
+    EXPECT_EQ(JudgeGates(row.running, row.administrator, row.port), row.result)
+        << row.running << row.administrator << row.port;
+  }
+}
 
 // Exit code 2 gives 1001 whatever was posted; otherwise a posted result wins;
 // nothing posted gives 0, except after an exception or a forced end.

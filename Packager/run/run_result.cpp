@@ -1,8 +1,12 @@
-#include "run/setup_result.h"
-
-#include "run/result_code.h"
+#include "run/run_result.h"
 
 namespace quillane {
+
+ResultCode JudgeGates(bool alreadyRunning, bool administrator, ResultCode portResult) {
+  if (portResult != kSuccess) return portResult;
+  if (alreadyRunning) return kAlreadyRunning;
+  return administrator ? kSuccess : kNotAdministrator;
+}
 
 SetupOutcome JudgeSetupEnd(uint32_t exitCode, bool resultPosted, uint32_t lastPosted) {
   constexpr uint32_t kLaunchFailedCode = 2;

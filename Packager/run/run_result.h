@@ -1,9 +1,18 @@
-// What the end of a started setup means for the run's result.
+// The run's result decisions: which gate's code ends the run, and what the
+// end of a started setup means.
 #pragma once
 
 #include <cstdint>
 
+#include "run/result_code.h"
+
 namespace quillane {
+
+// Gates 2 to 4 after the window exists: 101 when another instance runs,
+// otherwise 104 when the user is no administrator (the caller asks only
+// when no other instance runs); a port-option code (106, 107) replaces
+// either. kSuccess when all pass.
+ResultCode JudgeGates(bool alreadyRunning, bool administrator, ResultCode portResult);
 
 struct SetupOutcome {
   int32_t result;  // the run's exit code
