@@ -1,9 +1,25 @@
 #include "run/options.h"
 
+#include "text/languages.h"
+
 namespace quillane {
 namespace {
 
 constexpr size_t kOptionWordLength = 7;  // "-KP:COM" and its kin
+
+// The mode switches in order of priority: the first one found anywhere in
+// the command line decides; none is the interactive mode.
+struct ModeSwitch {
+  const Unit* form;
+  const Unit* upperForm;
+  RunMode mode;
+  bool quiet;  // the inner setup gets the quiet options and the language
+};
+constexpr ModeSwitch kModeSwitches[] = {
+    {u"-u3", u"-U3", RunMode::Cleanup, false},
+    {u"-s1", u"-S1", RunMode::QuietWithPorts, true},
+    {u"-u1", u"-U1", RunMode::Quiet, true},
+};
 
 bool ContainsEither(const WideString& text, const Unit* first, const Unit* second) {
   return text.Contains(first) || text.Contains(second);
@@ -32,12 +48,7 @@ int32_t ReadFamilyPort(const WideString& commandLine, const Unit* comWord, const
 }  // namespace
 
 const Unit* LanguageOption(uint16_t userLanguage) {
-  switch (userLanguage) {
-    case 0x0411: return u"-l0x0411";
-    case 0x0404: return u"-l0x0404";
-    case 0x0804: return u"-l0x0804";
-    default: return u"-l0x0409";
-  }
+  return FindUserLanguage(userLanguage).setupOption;
 }
 
 void AppendQuietOptions(uint16_t userLanguage, WideString& innerSetupOptions) {
@@ -49,17 +60,18 @@ void AppendQuietOptions(uint16_t userLanguage, WideString& innerSetupOptions) {
 
 RunMode DetectRunMode(const WideString& commandLine, uint16_t userLanguage,
                       WideString& innerSetupOptions) {
-  if (ContainsEither(commandLine, u"-u3", u"-U3")) return RunMode::Cleanup;
+  const ModeSwitch* chosen = nullptr;
+  for (const ModeSwitch& row : kModeSwitches) {
+    if (ContainsEither(commandLine, row.form, row.upperForm)) {
+      chosen = &row;
+      break;
+    }
+  }
+  const RunMode mode = chosen ? chosen->mode : RunMode::Interactive;
+  if (mode == RunMode::Cleanup) return mode;  // no inner setup to give options to
   innerSetupOptions.Assign(u"/clone_wait");
-  if (ContainsEither(commandLine, u"-s1", u"-S1")) {
-    AppendQuietOptions(userLanguage, innerSetupOptions);
-    return RunMode::QuietWithPorts;
-  }
-  if (ContainsEither(commandLine, u"-u1", u"-U1")) {
-    AppendQuietOptions(userLanguage, innerSetupOptions);
-    return RunMode::Quiet;
-  }
-  return RunMode::Interactive;
+  if (chosen && chosen->quiet) AppendQuietOptions(userLanguage, innerSetupOptions);
+  return mode;
 }
 
 void DetectWindows2000Permission(const WideString& commandLine, int32_t& allowWindows2000) {

@@ -1,5 +1,7 @@
 #include "text/catalogue.h"
 
+#include "text/languages.h"
+
 namespace quillane {
 namespace {
 
@@ -39,12 +41,7 @@ int CatalogueIndex(int32_t code) {
 }  // namespace
 
 CatalogueLanguage ChooseCatalogueLanguage(uint16_t userLanguage) {
-  switch (userLanguage) {
-    case 0x0411: return CatalogueLanguage::Japanese;
-    case 0x0404: return CatalogueLanguage::TraditionalChinese;
-    case 0x0804: return CatalogueLanguage::SimplifiedChinese;
-    default: return CatalogueLanguage::English;
-  }
+  return FindUserLanguage(userLanguage).catalogue;
 }
 
 const Unit* CatalogueText(int32_t code, CatalogueLanguage language) {

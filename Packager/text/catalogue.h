@@ -5,10 +5,9 @@
 #include <cstdint>
 
 #include "base/wide_string.h"
+#include "text/catalogue_language.h"
 
 namespace quillane {
-
-enum class CatalogueLanguage { English, Japanese, SimplifiedChinese, TraditionalChinese };
 
 // By the whole LANGID: 0x0411, 0x0404 and 0x0804 have their own texts, every
 // other value (other Chinese sublanguages included) gets English.

@@ -5,7 +5,7 @@
 namespace quillane {
 
 uint16_t StringTableLanguage(uint16_t userLanguage) {
-  return userLanguage == kJapaneseTable ? kJapaneseTable : kEnglishTable;
+  return FindUserLanguage(userLanguage).stringTable;
 }
 
 WideString ReadStringBlockEntry(const void* block, size_t size, uint32_t index) {

@@ -6,11 +6,9 @@
 #include <cstdint>
 
 #include "base/wide_string.h"
+#include "text/languages.h"
 
 namespace quillane {
-
-constexpr uint16_t kEnglishTable = 1033;
-constexpr uint16_t kJapaneseTable = 1041;
 
 // Block N holds ids (N-1)*16 .. N*16-1.
 inline uint32_t StringBlockNumber(uint32_t id) { return id / 16 + 1; }
