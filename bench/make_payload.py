@@ -25,6 +25,10 @@ import random
 import shutil
 import sys
 
+# The one reader of payload.txt, beside the release scripts.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+import pe_resources  # noqa: E402
+
 SETUP = "setup.exe"
 STAMP = ".bench-payload"
 DEFAULT_SEED = 20240611
@@ -79,13 +83,7 @@ SIZES = {
 
 def read_manifest(path):
     """The manifest's rows as (set, path) pairs, in its order."""
-    rows = []
-    with open(path, encoding="utf-8") as manifest:
-        for line in manifest:
-            fields = line.split(None, 4)
-            if len(fields) == 5 and fields[0] in ("install", "cleanup"):
-                rows.append((fields[0], fields[4].strip()))
-    return rows
+    return [(row.set, row.path) for row in pe_resources.read_payload_rows(path)]
 
 
 def file_bytes(relative, size, seed):

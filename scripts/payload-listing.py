@@ -206,8 +206,6 @@ def main():
         if args.check is not None and not os.path.isdir(args.check):
             raise pr.InputError(f"{args.check} is not a folder")
         rows = pr.read_payload_rows(args.manifest)
-        for row in rows:
-            pr.folder_path(row.folder)
         with open(args.installer, "rb") as image:
             image_bytes = image.read()
         pe = pr.open_image(args.installer, image_bytes)

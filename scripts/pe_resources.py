@@ -13,6 +13,7 @@ it should be raises InputError.
 import collections
 import re
 import struct
+import sys
 
 import pefile
 
@@ -30,30 +31,13 @@ JAPANESE = 1041
 FILE_NAME_IDS = [114] + list(range(116, 158))
 PRODUCT_CODE_ID = 123
 
-# The folders of the working tree by the names payload.txt gives them, each
-# with its path below the working root ("" for the root itself).
-TREE_FOLDERS = {
-    "root": "",
-    "Root": "",
-    "kpusb": "kpusb",
-    "KPUSB64": "kpusb\\KPUSB64",
-    "KPUSBXP": "kpusb\\KPUSBXP",
-    "kpcomusb": "kpcomusb",
-    "x64": "kpcomusb\\x64",
-    "x86": "kpcomusb\\x86",
-    "manual": "manual",
-    "EN": "manual\\EN",
-    "JA": "manual\\JA",
-    "SC": "manual\\SC",
-    "TC": "manual\\TC",
-}
+MANIFEST_ROW = re.compile(r"^([a-z]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+(.+)$")
 
-MANIFEST_ROW = re.compile(r"^([a-z]+)[ \t]+([A-Za-z0-9]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+(.+)$")
-
-# One row of payload.txt: its set ("install" or "cleanup"), its folder, the
-# RCDATA id and file-name string id, and the file's path below the payload
-# folder (with "/" between folders).
-PayloadRow = collections.namedtuple("PayloadRow", "set folder rcdata_id name_id path")
+# One row of payload.txt: its set ("install" or "cleanup"), the RCDATA id and
+# file-name string id, and the file's path below the payload folder (with "/"
+# between folders), whose folders are the ones it lands in below the working
+# root.
+PayloadRow = collections.namedtuple("PayloadRow", "set rcdata_id name_id path")
 
 # The version resource: the fixed file and product versions as four numbers
 # each, {block name (upper case): {key: value}} of the StringFileInfo, and
@@ -79,28 +63,27 @@ def read_payload_rows(path):
             match = MANIFEST_ROW.match(line)
             if not match:
                 raise InputError(f"malformed row in {path}: {line}")
-            rows.append(PayloadRow(match.group(1), match.group(2), int(match.group(3)),
-                                   int(match.group(4)), match.group(5).strip()))
+            row = PayloadRow(match.group(1), int(match.group(2)), int(match.group(3)),
+                             match.group(4).strip())
+            parts = row.path.split("/")
+            if row.path.startswith("/") or "\\" in row.path or any(p in ("", ".", "..") for p in parts):
+                raise InputError(f"row in {path} names no file below the payload folder: {line}")
+            rows.append(row)
     if not rows:
         raise InputError(f"{path} has no rows")
     return rows
 
 
-def folder_path(folder):
-    """The path of a payload.txt folder below the working root."""
-    if folder not in TREE_FOLDERS:
-        raise InputError(f"payload.txt names the folder {folder!r}, which the working tree "
-                         f"does not have")
-    return TREE_FOLDERS[folder]
+def folder_path(row):
+    """The folder a row's file lands in below the working root ("" for the root)."""
+    return "\\".join(row.path.split("/")[:-1])
 
 
 def landing_path(row, file_name):
     """Where a row's file is written below the working root, given its file name."""
-    folder = folder_path(row.folder)
+    folder = folder_path(row)
     return f"{folder}\\{file_name}" if folder else file_name
 
-
-# ---------------------------------------------------------------- image
 
 def open_image(path, data=None):
     """The pefile.PE of an installer (its bytes already read, or read from path);
@@ -196,3 +179,14 @@ def version_info(pe):
     return VersionInfo(version_text(fixed.FileVersionMS, fixed.FileVersionLS),
                        version_text(fixed.ProductVersionMS, fixed.ProductVersionLS),
                        tables, translations)
+
+
+if __name__ == "__main__":
+    # For the shell scripts: "paths <payload.txt>" prints each row's path.
+    if len(sys.argv) != 3 or sys.argv[1] != "paths":
+        sys.exit("usage: pe_resources.py paths <payload.txt>")
+    try:
+        for payload_row in read_payload_rows(sys.argv[2]):
+            print(payload_row.path)
+    except (OSError, InputError) as error:
+        sys.exit(f"pe_resources.py: {error}")

@@ -47,11 +47,12 @@ done
 [ -n "$payload" ] || die "no payload folder: give --payload <folder>"
 [ -d "$payload" ] || die "payload folder $payload does not exist or is not a folder"
 payload=$(cd "$payload" && pwd)
+manifest_paths=$(/usr/bin/python3 "$source_dir/scripts/pe_resources.py" paths \
+                   "$source_dir/Packager/res/payload.txt") || die "cannot read the payload manifest"
 missing=()
 while IFS= read -r path; do
   [ -f "$payload/$path" ] || missing+=("$path")
-done < <(awk '/^(install|cleanup)[ \t]/ { $1 = $2 = $3 = $4 = ""; sub(/^ +/, ""); print }' \
-           "$source_dir/Packager/res/payload.txt")
+done <<< "$manifest_paths"
 [ ${#missing[@]} -eq 0 ] || die "payload folder $payload lacks: ${missing[*]}"
 [ -n "$out" ] || die "no output folder: give --out <folder>"
 for number in vid pid; do

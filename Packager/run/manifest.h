@@ -7,13 +7,14 @@
 #include <cstdint>
 
 #include "base/wide_string.h"
+#include "tree_folders.h"  // generated from payload.txt
 
 namespace quillane {
 
-enum class TreeFolder : uint8_t {
-  Root, Kpusb, Kpusb64, KpusbXp, Kpcomusb, X64, X86, Manual, En, Ja, Sc, Tc,
-};
-constexpr size_t kTreeFolderCount = 12;
+// A folder of the tree by its index: 0 is the working root, and every other
+// folder comes after the folder that holds it.
+using TreeFolder = uint8_t;
+constexpr TreeFolder kRootFolder = 0;
 
 // A sub-folder of the tree: its parent and the suffix appended to the
 // parent's path. First-level suffixes have no backslash, since the root
@@ -23,7 +24,7 @@ struct FolderRow {
   TreeFolder parent;
   const Unit* suffix;
 };
-// The eleven sub-folders in the order of creation.
+// The sub-folders in the order of creation, from payload.txt's paths.
 extern const FolderRow kSubFolders[kTreeFolderCount - 1];
 
 struct ManifestRow {

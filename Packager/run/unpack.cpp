@@ -13,7 +13,7 @@ bool WriteRows(const ManifestRow* rows, size_t count, const WideString (&folders
     const ManifestRow& row = rows[index];
     WideString name = LoadLocalString(row.nameId);
     if (name.Empty() ||
-        ExtractResourceToFile(AsWide(folders[static_cast<size_t>(row.folder)].CStr()),
+        ExtractResourceToFile(AsWide(folders[row.folder].CStr()),
                               row.resourceId, AsWide(name.CStr())) != 0) {
       return false;
     }
@@ -27,7 +27,7 @@ bool UnpackInstallPayload(const WideString& workingRoot) {
   WideString folders[kTreeFolderCount];
   if (!BuildFolderPaths(workingRoot, folders)) return false;
   for (const FolderRow& row : kSubFolders) {
-    if (!CreateDirectoryW(AsWide(folders[static_cast<size_t>(row.folder)].CStr()), nullptr)) {
+    if (!CreateDirectoryW(AsWide(folders[row.folder].CStr()), nullptr)) {
       return false;
     }
   }
@@ -36,7 +36,7 @@ bool UnpackInstallPayload(const WideString& workingRoot) {
 
 bool UnpackCleanupPayload(const WideString& workingRoot) {
   WideString folders[kTreeFolderCount];
-  return folders[static_cast<size_t>(TreeFolder::Root)].Assign(workingRoot.CStr(),
+  return folders[kRootFolder].Assign(workingRoot.CStr(),
                                                                 workingRoot.Length()) &&
          WriteRows(kCleanupManifest, kCleanupManifestSize, folders);
 }

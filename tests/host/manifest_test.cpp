@@ -10,77 +10,69 @@ namespace {
 
 std::u16string Text(const WideString& text) { return {text.CStr(), text.Length()}; }
 
-using F = TreeFolder;
-
-// Every folder, indexed by TreeFolder, as a path below the working root.
+// Every folder, in the order of creation, as a path below the working root.
 const char16_t* const kRelativeFolders[kTreeFolderCount] = {
     u"",           u"kpusb",         u"kpusb\\KPUSB64", u"kpusb\\KPUSBXP",
     u"kpcomusb",   u"kpcomusb\\x64", u"kpcomusb\\x86",  u"manual",
     u"manual\\EN", u"manual\\JA",    u"manual\\SC",     u"manual\\TC",
 };
 
-TEST(FolderPaths, TheTwelveFoldersOfTheTree) {
+TEST(FolderPaths, TheTwelveFoldersOfTheTreeEachAfterItsParent) {
   const std::u16string root =
-      u"C:\\Users\\ann\\AppData\\Local\\Temp\\"
+      u"C:\\Windows\\Temp\\"
       u"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\";
   WideString paths[kTreeFolderCount];
   ASSERT_TRUE(BuildFolderPaths(WideString(root.c_str()), paths));
   for (size_t index = 0; index < kTreeFolderCount; ++index) {
     EXPECT_EQ(Text(paths[index]), root + kRelativeFolders[index]) << index;
   }
-}
-
-TEST(FolderPaths, EmptyRootGivesRelativePaths) {
-  WideString paths[kTreeFolderCount];
-  for (WideString& path : paths) path.Assign(u"stale");
-  ASSERT_TRUE(BuildFolderPaths(WideString(), paths));
-  for (size_t index = 0; index < kTreeFolderCount; ++index) {
-    EXPECT_EQ(Text(paths[index]), kRelativeFolders[index]) << index;
-  }
-}
-
-TEST(FolderPaths, CreatedInTreeOrderAfterTheirParents) {
-  const F expected[][2] = {
-      {F::Kpusb, F::Root},   {F::Kpusb64, F::Kpusb}, {F::KpusbXp, F::Kpusb}, {F::Kpcomusb, F::Root},
-      {F::X64, F::Kpcomusb}, {F::X86, F::Kpcomusb},  {F::Manual, F::Root},   {F::En, F::Manual},
-      {F::Ja, F::Manual},    {F::Sc, F::Manual},     {F::Tc, F::Manual},
-  };
-  for (size_t index = 0; index < kTreeFolderCount - 1; ++index) {
-    EXPECT_EQ(kSubFolders[index].folder, expected[index][0]) << "order " << index + 2;
-    EXPECT_EQ(kSubFolders[index].parent, expected[index][1]) << "order " << index + 2;
+  for (size_t order = 0; order < kTreeFolderCount - 1; ++order) {
+    const FolderRow& row = kSubFolders[order];
+    EXPECT_EQ(row.folder, order + 1) << "made in the order of the table";
+    EXPECT_LT(row.parent, row.folder) << "a parent is made first";
+    const std::u16string parent = kRelativeFolders[row.parent];
+    EXPECT_EQ(std::u16string(kRelativeFolders[row.folder]),
+              (parent.empty() ? parent : parent + u"\\") +
+                  std::u16string(row.suffix + (row.suffix[0] == u'\\' ? 1 : 0)));
   }
 }
 
 struct Row {
-  F folder;
+  const char16_t* folder;
   uint16_t resourceId;
   uint16_t nameId;
 };
 
 const Row kExpectedInstall[] = {
-    {F::Root, 104, 114},    {F::Root, 111, 116},    {F::Root, 106, 117},    {F::Root, 112, 118},
-    {F::Root, 110, 119},    {F::Root, 105, 120},    {F::Root, 113, 121},    {F::Root, 107, 122},
-    {F::Root, 117, 124},    {F::Root, 118, 125},    {F::Root, 146, 150},    {F::Root, 147, 149},
-    {F::Kpusb, 123, 130},   {F::Kpusb, 124, 131},   {F::Kpusb, 125, 132},   {F::Kpusb64, 127, 133},
-    {F::Kpusb64, 128, 134}, {F::Kpusb64, 129, 135}, {F::Kpusb64, 131, 136}, {F::Kpusb64, 126, 137},
-    {F::Kpusb64, 130, 138}, {F::Kpusb64, 132, 139}, {F::KpusbXp, 134, 140}, {F::KpusbXp, 135, 141},
-    {F::KpusbXp, 136, 142}, {F::KpusbXp, 138, 143}, {F::KpusbXp, 133, 144}, {F::KpusbXp, 137, 145},
-    {F::KpusbXp, 139, 146}, {F::X64, 140, 147},     {F::X86, 141, 148},     {F::En, 122, 126},
-    {F::En, 119, 127},      {F::Ja, 120, 128},      {F::Ja, 121, 129},      {F::Sc, 145, 151},
-    {F::Sc, 144, 152},      {F::Tc, 142, 153},      {F::Tc, 143, 154},
+    {u"", 104, 114}, {u"", 111, 116}, {u"", 106, 117}, {u"", 112, 118}, {u"", 110, 119},
+    {u"", 105, 120}, {u"", 113, 121}, {u"", 107, 122}, {u"", 117, 124}, {u"", 118, 125},
+    {u"", 146, 150}, {u"", 147, 149},
+    {u"kpusb", 123, 130}, {u"kpusb", 124, 131}, {u"kpusb", 125, 132},
+    {u"kpusb\\KPUSB64", 127, 133}, {u"kpusb\\KPUSB64", 128, 134}, {u"kpusb\\KPUSB64", 129, 135},
+    {u"kpusb\\KPUSB64", 131, 136}, {u"kpusb\\KPUSB64", 126, 137}, {u"kpusb\\KPUSB64", 130, 138},
+    {u"kpusb\\KPUSB64", 132, 139},
+    {u"kpusb\\KPUSBXP", 134, 140}, {u"kpusb\\KPUSBXP", 135, 141}, {u"kpusb\\KPUSBXP", 136, 142},
+    {u"kpusb\\KPUSBXP", 138, 143}, {u"kpusb\\KPUSBXP", 133, 144}, {u"kpusb\\KPUSBXP", 137, 145},
+    {u"kpusb\\KPUSBXP", 139, 146},
+    {u"kpcomusb\\x64", 140, 147}, {u"kpcomusb\\x86", 141, 148},
+    {u"manual\\EN", 122, 126}, {u"manual\\EN", 119, 127}, {u"manual\\JA", 120, 128},
+    {u"manual\\JA", 121, 129}, {u"manual\\SC", 145, 151}, {u"manual\\SC", 144, 152},
+    {u"manual\\TC", 142, 153}, {u"manual\\TC", 143, 154},
 };
 
 const Row kExpectedCleanup[] = {
-    {F::Root, 148, 155},
-    {F::Root, 149, 156},
-    {F::Root, 150, 157},
+    {u"", 148, 155},
+    {u"", 149, 156},
+    {u"", 150, 157},
 };
 
 template <size_t Count>
 void ExpectRows(const ManifestRow* actual, size_t actualCount, const Row (&expected)[Count]) {
   ASSERT_EQ(actualCount, Count);
   for (size_t index = 0; index < Count; ++index) {
-    EXPECT_EQ(actual[index].folder, expected[index].folder) << "row " << index + 1;
+    ASSERT_LT(actual[index].folder, kTreeFolderCount);
+    EXPECT_EQ(std::u16string(kRelativeFolders[actual[index].folder]), expected[index].folder)
+        << "row " << index + 1;
     EXPECT_EQ(actual[index].resourceId, expected[index].resourceId) << "row " << index + 1;
     EXPECT_EQ(actual[index].nameId, expected[index].nameId) << "row " << index + 1;
   }
