@@ -1,8 +1,8 @@
 // Stand-in for the inner setup program of the sample payload. It keeps the
 // promises the bootstrapper relies on: it finds "/W32:<window>:<message>" on
 // its command line, opens a dialog window of class "TSetDialog", reads
-// PORTS.dat beside itself, posts (never sends) its result to that window and
-// ends. Settings of its own, for tests and the demo:
+// PORTS.dat beside itself, posts its result to that window and ends.
+// Settings of its own, for tests and the demo:
 //   QUILLANE_SAMPLE_REPORT    file to append a report of what it saw to
 //   QUILLANE_SAMPLE_RESULTS   results to post, in order, comma-separated
 //                             (default "0"; "none" posts nothing)
@@ -10,6 +10,16 @@
 //   QUILLANE_SAMPLE_WAIT_MS   how long to keep its dialog open (default 0)
 //   QUILLANE_SAMPLE_LOAD      a library to load by name at start, reported
 //                             with where it came from ("loaded=")
+//   QUILLANE_SAMPLE_BROADCAST 1: as soon as its dialog is shown, and again
+//                             before its results, it sends WM_SETTINGCHANGE
+//                             ("Environment") to every top-level window with
+//                             a plain SendMessage, as installers do, and
+//                             reports whether its dialog had been raised when
+//                             the first one was answered ("broadcast-raised=")
+//   QUILLANE_SAMPLE_SEND      1: it sends its results instead of posting them
+//   QUILLANE_SAMPLE_CRASH     1: after its report it posts nothing and ends
+//                             as an unhandled access violation does (exit code
+//                             0xC0000005), with no debugger or error box
 #include <algorithm>
 #include <vector>
 
@@ -102,6 +112,26 @@ void Pump(DWORD milliseconds, HWND dialog, bool* raised) {
   } while (GetTickCount() - start < milliseconds);
 }
 
+// Waits for every top-level window to answer, as a plain SendMessage does.
+void BroadcastEnvironmentChange() {
+  SendMessageW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment"));
+}
+
+LONG WINAPI EndWithTheException(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
+
+// Ends the process as an unhandled access violation (a write to address 0)
+// does, with its code as the exit code. The error mode keeps Windows' error
+// box away; Wine ignores it and would start its debugger, which the filter
+// forestalls. The exception is raised, not caused: on the emulated 32-bit
+// route Wine reports a real fault as an illegal instruction (0xC000001D).
+[[noreturn]] void Crash() {
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  SetUnhandledExceptionFilter(EndWithTheException);
+  const ULONG_PTR writeToNull[2] = {1, 0};
+  RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 2, writeToNull);
+  ExitProcess(1);  // not reached
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -111,6 +141,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   HWND dialog = OpenDialog(instance);
   RECT place{};
   GetWindowRect(dialog, &place);
+  const bool broadcast = standin::SettingNumber(L"QUILLANE_SAMPLE_BROADCAST", 0) == 1;
+  bool raisedBeforeAnswer = false;
+  if (broadcast) {
+    BroadcastEnvironmentChange();
+    raisedBeforeAnswer = GetForegroundWindow() == dialog;
+  }
 
   // The bootstrapper raises the dialog about a second after it appears.
   bool raised = false;
@@ -130,9 +166,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   std::sort(lines.begin(), lines.end());
   for (const std::string& line : lines) report += line;
   if (!loaded.empty()) report += "loaded=" + loaded + "\n";
+  if (broadcast) report += std::string("broadcast-raised=") + (raisedBeforeAnswer ? "1\n" : "0\n");
   report += "end\n";
   standin::AppendReport(L"QUILLANE_SAMPLE_REPORT", report);
+  if (standin::SettingNumber(L"QUILLANE_SAMPLE_CRASH", 0) == 1) Crash();
 
+  if (broadcast) BroadcastEnvironmentChange();
+  const bool send = standin::SettingNumber(L"QUILLANE_SAMPLE_SEND", 0) == 1;
   const std::wstring results = standin::Setting(L"QUILLANE_SAMPLE_RESULTS", L"0");
   if (link.found && results != L"none") {
     const wchar_t* text = results.c_str();
@@ -140,7 +180,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
       wchar_t* end = nullptr;
       unsigned long long value = wcstoull(text, &end, 0);
       if (end == text) break;
-      PostMessageW(link.window, link.message, static_cast<WPARAM>(value), 0);
+      if (send) {
+        SendMessageW(link.window, link.message, static_cast<WPARAM>(value), 0);
+      } else {
+        PostMessageW(link.window, link.message, static_cast<WPARAM>(value), 0);
+      }
       text = *end == L',' ? end + 1 : end;
     }
   }

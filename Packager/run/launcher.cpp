@@ -15,21 +15,48 @@ constexpr DWORD kSettlePauseMs = 10;
 constexpr int kExitCodeReads = 100;
 constexpr DWORD kExitCodePauseMs = 10;
 
-bool StillRunning(HANDLE process) { return WaitForSingleObject(process, 0) == WAIT_TIMEOUT; }
+struct DialogSearch {
+  DWORD processId;
+  HWND found;
+};
 
-}  // namespace
-
-BOOL CALLBACK RaiseSetupDialog(HWND window, LPARAM processId) {
+// The EnumWindows callback: notes the first setup dialog of the process and
+// stops the enumeration. It does not wait: sent messages are not answered
+// while the enumeration runs.
+BOOL CALLBACK FindSetupDialog(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<DialogSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != static_cast<DWORD>(processId)) return TRUE;
+  if (owner != search->processId) return TRUE;
   wchar_t className[260] = {};
   GetClassNameW(window, className, 260);
   if (!IsSetupDialogClass(AsUnits(className))) return TRUE;
-  Sleep(kRaisePauseMs);
-  SetForegroundWindow(window);
+  search->found = window;
   return FALSE;
 }
+
+// Waits up to `milliseconds` (INFINITE: without limit) for the process to
+// end, answering meanwhile the messages other threads send to this thread's
+// windows: a setup that broadcasts a change (WM_SETTINGCHANGE) or sends its
+// result waits for the answer. True when the process has ended.
+bool WaitAnsweringSentMessages(HANDLE process, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    DWORD left = milliseconds;
+    if (milliseconds != INFINITE) {
+      const DWORD spent = GetTickCount() - start;
+      left = spent < milliseconds ? milliseconds - spent : 0;
+    }
+    const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_SENDMESSAGE);
+    if (woken != WAIT_OBJECT_0 + 1) return woken == WAIT_OBJECT_0;
+    // Calls the window procedure for each sent message; posted ones stay
+    // queued, in their order, for the message loop after the run.
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+}  // namespace
 
 int RunSetupProgram(HWND notifyWindow, const wchar_t* programPath, const wchar_t* arguments,
                     size_t argumentsLength) {
@@ -60,17 +87,25 @@ int RunSetupProgram(HWND notifyWindow, const wchar_t* programPath, const wchar_t
   UniqueHandle process(child.hProcess);
   UniqueHandle thread(child.hThread);
 
-  // Bring the first setup dialog forward while the child starts up.
-  if (StillRunning(process.Get())) {
-    for (int passes = 0;;) {
-      if (!EnumWindows(RaiseSetupDialog, static_cast<LPARAM>(child.dwProcessId))) break;
-      Sleep(kPassPauseMs);
-      if (++passes > kForegroundPassLimit) break;
-      if (!StillRunning(process.Get())) break;
+  // Bring the first setup dialog forward while the child starts up, a second
+  // after it is found.
+  bool ended = WaitAnsweringSentMessages(process.Get(), 0);
+  for (int passes = 0; !ended;) {
+    DialogSearch search = {child.dwProcessId, nullptr};
+    EnumWindows(FindSetupDialog, reinterpret_cast<LPARAM>(&search));
+    if (search.found) {
+      if (!WaitAnsweringSentMessages(process.Get(), kRaisePauseMs)) {
+        SetForegroundWindow(search.found);
+      }
+      break;
     }
+    ended = WaitAnsweringSentMessages(process.Get(), kPassPauseMs);
+    if (++passes > kForegroundPassLimit) break;
   }
 
-  WaitForSingleObject(process.Get(), INFINITE);
+  // No time limit: the user may keep the setup's dialog open as long as they
+  // like.
+  WaitAnsweringSentMessages(process.Get(), INFINITE);
   Sleep(kSettlePauseMs);
   DWORD exitCode = 0;
   GetExitCodeProcess(process.Get(), &exitCode);

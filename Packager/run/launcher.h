@@ -1,5 +1,6 @@
 // Starts a setup program, brings its first setup dialog forward, waits for it
-// to end and tells the hidden main window that it has.
+// to end (answering what it sends meanwhile) and tells the hidden main window
+// that it has.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +17,5 @@ constexpr int kNothingStarted = 2;
 // message 1025 has been posted to notifyWindow before the return.
 int RunSetupProgram(HWND notifyWindow, const wchar_t* programPath, const wchar_t* arguments,
                     size_t argumentsLength);
-
-// The EnumWindows callback: raises a setup dialog of the process whose id is
-// `processId` (after a pause of one second) and stops the enumeration.
-BOOL CALLBACK RaiseSetupDialog(HWND window, LPARAM processId);
 
 }  // namespace quillane

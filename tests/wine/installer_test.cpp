@@ -170,6 +170,33 @@ TEST_F(Installer, ResultMessagesDecideTheExitCode) {
   EXPECT_TRUE(forcedInteractive.box.waitedForAnswer);
 }
 
+// A setup waits for the answer to what it sends: a changed environment sent
+// to every top-level window (once before its dialog is raised, once at the
+// end), or its results sent instead of posted.
+TEST_F(Installer, MessagesTheSetupSendsAreAnswered) {
+  struct Case {
+    const wchar_t* setting;
+    std::vector<std::string> broadcastRaised;
+  };
+  const Case cases[] = {
+      // Answered while the dialog waits to be raised, not after.
+      {L"QUILLANE_SAMPLE_BROADCAST", {"0"}},
+      {L"QUILLANE_SAMPLE_SEND", {}},
+  };
+  environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"3,0x10007");
+  RunOptions options;
+  options.timeoutMs = 30000;  // -2 after that
+  for (const Case& c : cases) {
+    ScopedEnvironment mode;
+    mode.Set(c.setting, L"1");
+    InstallerRun run = RunInstaller(L"-s1", options);
+    SCOPED_TRACE(Narrow(c.setting));
+    EXPECT_EQ(run.exitCode, 7);  // the last result, its low 16 bits
+    EXPECT_EQ(ReportValues(run.report, "broadcast-raised"), c.broadcastRaised);
+    EXPECT_EQ(ReportValues(run.report, "raised"), std::vector<std::string>{"1"});
+  }
+}
+
 TEST_F(Installer, CommandLineTooLongForTheLauncherFailsAfterRemovingTheTree) {
   const std::wstring arguments = L"-s1 " + std::wstring(1996, L'x');
   InstallerRun run = RunInstaller(arguments);
