@@ -164,6 +164,12 @@ TEST_F(Installer, ResultMessagesDecideTheExitCode) {
   EXPECT_EQ(RunInstaller(L"-s1").exitCode, 8);
   environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"none");
   EXPECT_EQ(RunInstaller(L"-s1").exitCode, 1001);
+  {  // a setup that crashes before it posts (exception 0xC0000005)
+    ScopedEnvironment crash;
+    crash.Set(L"QUILLANE_SAMPLE_EXIT", L"0");
+    crash.Set(L"QUILLANE_SAMPLE_CRASH", L"1");
+    EXPECT_EQ(RunInstaller(L"-u1").exitCode, 1001);
+  }
   InstallerRun forcedInteractive = RunInstaller(L"");
   EXPECT_EQ(forcedInteractive.exitCode, 1001);
   EXPECT_EQ(forcedInteractive.box.text, L"Installation failed.");
