@@ -2,8 +2,8 @@
 // the empty string.
 #pragma once
 
-#include "base/win32.h"
 #include "base/wide_string.h"
+#include "base/win32.h"
 
 namespace quillane {
 

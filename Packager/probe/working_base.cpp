@@ -1,6 +1,6 @@
 #include "probe/working_base.h"
 
-#include "run/tree_names.h"
+#include "run/tree/tree_names.h"
 
 namespace quillane {
 

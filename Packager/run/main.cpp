@@ -3,8 +3,8 @@
 // function directly, and the C library it uses initialises itself.
 #include "base/win32.h"
 #include "run/command_line.h"
-#include "run/entry.h"
-#include "run/library_search.h"
+#include "run/launch/library_search.h"
+#include "run/run_sequence.h"
 
 extern "C" void InstallerEntry() {
   // Before anything else loads a library on demand: the folder the

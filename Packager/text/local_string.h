@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "base/win32.h"
 #include "base/wide_string.h"
+#include "base/win32.h"
 
 namespace quillane {
 

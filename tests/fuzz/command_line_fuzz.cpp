@@ -18,10 +18,9 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "run/arguments.h"
 #include "run/command_line.h"
-#include "run/launch_text.h"
-#include "run/options.h"
+#include "run/launch/launch_command.h"
+#include "run/launch/setup_arguments.h"
 
 namespace quillane::fuzz {
 namespace {

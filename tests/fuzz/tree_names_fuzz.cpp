@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "run/tree_names.h"
+#include "run/tree/tree_names.h"
 
 namespace quillane::fuzz {
 namespace {

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "run/manifest.h"
+#include "run/tree/manifest.h"
 
 namespace quillane {
 namespace {

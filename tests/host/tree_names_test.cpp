@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "run/tree_names.h"
+#include "run/tree/tree_names.h"
 
 namespace quillane {
 namespace {

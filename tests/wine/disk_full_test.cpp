@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "installer_driver.h"
-#include "run/manifest.h"
+#include "run/tree/manifest.h"
 
 using namespace quillane_test;
 

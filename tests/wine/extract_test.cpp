@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "run/extract.h"
+#include "run/tree/extract.h"
 #include "test_support.h"
 
 using quillane::ExtractResourceToFile;

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "installer_driver.h"
-#include "run/remove_tree.h"
+#include "run/tree/remove_tree.h"
 
 using namespace quillane_test;
 

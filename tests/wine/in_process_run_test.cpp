@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "probe/platform_gates.h"
-#include "run/entry.h"
+#include "run/run_sequence.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/remove_tree.h"
+#include "run/tree/remove_tree.h"
 
 #ifndef QUILLANE_INSTALLER_UNIX_PATH
 #error "the build names the installer under test"

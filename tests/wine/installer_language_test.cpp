@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "installer_driver.h"
-#include "run/remove_tree.h"
+#include "run/tree/remove_tree.h"
 
 using namespace quillane_test;
 

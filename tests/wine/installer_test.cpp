@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "installer_driver.h"
-#include "run/remove_tree.h"
+#include "run/tree/remove_tree.h"
 #include "standin_common.h"
 
 using namespace quillane_test;
@@ -403,7 +403,6 @@ TEST_F(Installer, FileThatCannotBeWrittenFailsAndRemovesTheTree) {
 }
 
 }  // namespace
-
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "run/remove_tree.h"
+#include "run/tree/remove_tree.h"
 #include "test_support.h"
 
 using quillane::DeleteTree;

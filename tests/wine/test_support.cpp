@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/remove_tree.h"
+#include "run/tree/remove_tree.h"
 
 namespace quillane_test {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "run/working_root.h"
+#include "run/tree/working_root.h"
 #include "test_support.h"
 
 using namespace quillane_test;

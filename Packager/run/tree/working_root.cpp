@@ -1,10 +1,10 @@
-#include "run/working_root.h"
+#include "run/tree/working_root.h"
 
 #include <sddl.h>
 #include <winternl.h>
 
-#include "run/remove_tree.h"
-#include "run/tree_names.h"
+#include "run/tree/remove_tree.h"
+#include "run/tree/tree_names.h"
 
 namespace quillane {
 namespace {

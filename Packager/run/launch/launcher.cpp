@@ -1,9 +1,9 @@
-#include "run/launcher.h"
+#include "run/launch/launcher.h"
 
 #include <io.h>
 
-#include "run/arguments.h"
-#include "run/launch_text.h"
+#include "run/launch/launch_command.h"
+#include "run/launch/setup_arguments.h"
 
 namespace quillane {
 namespace {

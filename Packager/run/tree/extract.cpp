@@ -1,4 +1,4 @@
-#include "run/extract.h"
+#include "run/tree/extract.h"
 
 #include "base/path_buffer.h"
 

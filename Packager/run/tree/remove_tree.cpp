@@ -1,9 +1,9 @@
-#include "run/remove_tree.h"
+#include "run/tree/remove_tree.h"
 
 #include <winternl.h>
 
 #include "base/wide_string.h"
-#include "run/tree_names.h"
+#include "run/tree/tree_names.h"
 
 // The tree lies in a folder that unelevated programs of the same user can
 // write to, so anything in it may have been planted: a link (junction,

@@ -1,8 +1,8 @@
-#include "run/unpack.h"
+#include "run/tree/unpack.h"
 
 #include "base/win32.h"
-#include "run/extract.h"
-#include "run/manifest.h"
+#include "run/tree/extract.h"
+#include "run/tree/manifest.h"
 #include "text/local_string.h"
 
 namespace quillane {

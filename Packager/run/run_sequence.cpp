@@ -1,4 +1,4 @@
-#include "run/entry.h"
+#include "run/run_sequence.h"
 
 #include <commctrl.h>
 #include <io.h>
@@ -9,16 +9,16 @@
 #include "probe/instance_guard.h"
 #include "probe/known_folders.h"
 #include "probe/platform_gates.h"
-#include "run/arguments.h"
-#include "run/launcher.h"
-#include "run/library_search.h"
-#include "run/manifest.h"
-#include "run/options.h"
-#include "run/remove_tree.h"
+#include "run/command_line.h"
+#include "run/launch/launcher.h"
+#include "run/launch/library_search.h"
+#include "run/launch/setup_arguments.h"
 #include "run/result_code.h"
 #include "run/run_result.h"
-#include "run/unpack.h"
-#include "run/working_root.h"
+#include "run/tree/manifest.h"
+#include "run/tree/remove_tree.h"
+#include "run/tree/unpack.h"
+#include "run/tree/working_root.h"
 #include "text/catalogue.h"
 #include "text/local_string.h"
 

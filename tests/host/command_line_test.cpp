@@ -3,7 +3,7 @@
 #include <climits>
 #include <string>
 
-#include "run/options.h"
+#include "run/command_line.h"
 
 namespace quillane {
 namespace {
@@ -168,6 +168,35 @@ TEST(PortOptions, VeryLongCommandLine) {
   EXPECT_EQ(ports.kpPort, 12);
   EXPECT_EQ(ports.kvPort, 35);
   EXPECT_EQ(CheckPortPair(ports), kSuccess);
+}
+
+TEST(SkipProgramName, LeavesTheArguments) {
+  struct {
+    const Unit* commandLine;
+    const Unit* expected;
+  } const cases[] = {
+      {u"\"C:\\Program Files\\Setup Kit\\setup.exe\" -s1 -KP:COM3", u"-s1 -KP:COM3"},
+      {u"\"C:\\a b.exe\"", u""},
+      {u"\"C:\\a b.exe\"   \t -u1", u"-u1"},
+      {u"setup.exe -s1  -KP:COM3 ", u"-s1  -KP:COM3 "},
+      {u"setup.exe\t-u3", u"-u3"},
+      {u"setup.exe \t  ", u""},
+      {u"setup.exe", u""},
+      {u"\"C:\\never closed -s1", u""},
+      // Control characters separate like blanks, before and after the name.
+      {u"setup.exe\r\n-s1\x01x", u"-s1\x01x"},
+      {u"\"C:\\a.exe\"\x1f\x01 -u1", u"-u1"},
+      {u"", u""},
+  };
+  for (const auto& row : cases) {
+    const Unit* rest = SkipProgramName(row.commandLine);
+    ASSERT_NE(rest, nullptr);
+    EXPECT_EQ(std::u16string(rest), row.expected)
+        << testing::PrintToString(std::u16string(row.commandLine));
+  }
+  const Unit* none = SkipProgramName(nullptr);
+  ASSERT_NE(none, nullptr);
+  EXPECT_EQ(*none, u'\0');
 }
 
 }  // namespace

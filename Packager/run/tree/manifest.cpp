@@ -1,4 +1,4 @@
-#include "run/manifest.h"
+#include "run/tree/manifest.h"
 
 namespace quillane {
 

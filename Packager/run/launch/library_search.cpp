@@ -1,4 +1,4 @@
-#include "run/library_search.h"
+#include "run/launch/library_search.h"
 
 namespace quillane {
 namespace {

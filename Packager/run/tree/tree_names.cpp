@@ -1,4 +1,4 @@
-#include "run/tree_names.h"
+#include "run/tree/tree_names.h"
 
 namespace quillane {
 namespace {

@@ -1,4 +1,4 @@
-#include "run/arguments.h"
+#include "run/launch/setup_arguments.h"
 
 namespace quillane {
 

@@ -1,4 +1,4 @@
-#include "run/launch_text.h"
+#include "run/launch/launch_command.h"
 
 namespace quillane {
 
