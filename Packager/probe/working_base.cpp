@@ -1,6 +1,6 @@
 #include "probe/working_base.h"
 
-#include "run/tree/tree_names.h"
+#include "base/path_buffer.h"
 
 namespace quillane {
 

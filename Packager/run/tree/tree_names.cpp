@@ -13,11 +13,6 @@ bool IsDotOrDotDot(const Unit* name, size_t length) {
 
 }  // namespace
 
-bool IsAbsoluteDrivePath(const Unit* path) {
-  const Unit drive = FoldAscii(path[0]);
-  return drive >= u'A' && drive <= u'Z' && path[1] == u':' && IsSeparator(path[2]);
-}
-
 bool IsPlainEntryName(const Unit* name) {
   const size_t length = TextLength(name);
   for (size_t at = 0; at < length; ++at) {

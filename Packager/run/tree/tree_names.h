@@ -14,9 +14,6 @@ namespace quillane {
 // path names no entry of its own (empty, a drive or its root, "." or "..").
 bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name);
 
-// Whether the path is absolute on a drive: a letter, ":" and a separator.
-bool IsAbsoluteDrivePath(const Unit* path);
-
 // Whether the text names one entry of a folder: not empty, not "." or "..",
 // and without a separator or ":" (a drive or a stream).
 bool IsPlainEntryName(const Unit* name);

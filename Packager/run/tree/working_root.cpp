@@ -3,6 +3,7 @@
 #include <sddl.h>
 #include <winternl.h>
 
+#include "base/path_buffer.h"
 #include "run/tree/remove_tree.h"
 #include "run/tree/tree_names.h"
 
