@@ -12,8 +12,11 @@
 //   rest     UTF-16 units of the raw command line, program name first; a NUL
 //            unit ends it, as it ends the text the platform gives
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -44,20 +47,32 @@ size_t ArgumentsStart(const std::u16string& raw) {
   return at;
 }
 
+// The rule, read on its own: every three-unit window of the text that is a
+// mode switch ("-u3", "-s1", "-u1", the letter in either case, the digit as
+// it is) ranks its mode, clean-up over quiet with ports over quiet; the
+// highest rank found decides, none is the interactive mode.
 RunMode ExpectedMode(const std::u16string& line) {
-  if (Has(line, u"-u3") || Has(line, u"-U3")) return RunMode::Cleanup;
-  if (Has(line, u"-s1") || Has(line, u"-S1")) return RunMode::QuietWithPorts;
-  if (Has(line, u"-u1") || Has(line, u"-U1")) return RunMode::Quiet;
-  return RunMode::Interactive;
+  int rank = 0;  // 0 interactive, 1 quiet, 2 quiet with ports, 3 clean-up
+  for (size_t at = 0; at + 3 <= line.size(); ++at) {
+    if (line[at] != u'-') continue;
+    const char16_t letter = line[at + 1] | 0x20;  // 'U' and 'u' alike; no other unit gives 'u' or 's'
+    if (letter == u'u' && line[at + 2] == u'3') rank = std::max(rank, 3);
+    if (letter == u's' && line[at + 2] == u'1') rank = std::max(rank, 2);
+    if (letter == u'u' && line[at + 2] == u'1') rank = std::max(rank, 1);
+  }
+  const RunMode byRank[] = {RunMode::Interactive, RunMode::Quiet, RunMode::QuietWithPorts,
+                            RunMode::Cleanup};
+  return byRank[rank];
 }
 
+// "-l0x" and the LANGID in four lower-case hexadecimal digits, for the four
+// languages the installer knows; English's for every other LANGID.
 std::u16string ExpectedLanguageOption(uint16_t language) {
-  switch (language) {
-    case 0x0411: return u"-l0x0411";
-    case 0x0404: return u"-l0x0404";
-    case 0x0804: return u"-l0x0804";
-    default: return u"-l0x0409";
-  }
+  const bool known = language == 0x0409 || language == 0x0411 || language == 0x0404 ||
+                     language == 0x0804;
+  char text[16];
+  std::snprintf(text, sizeof(text), "-l0x%04x", known ? language : 0x0409);
+  return std::u16string(text, text + std::strlen(text));
 }
 
 // The value text after an option word at `position`, up to the first blank,
@@ -93,13 +108,15 @@ int32_t ExpectedPort(const std::u16string& line, const char16_t* comWord, const 
 
 bool IsPortNumber(int32_t port) { return port >= 0 && port <= 40; }
 
+// The pair's rule as a table of (KP set, KV set, both the same): 106 when
+// both are set to one port, 107 when only KV is set, else 0.
 void CheckPairResult(const PortOptions& ports) {
-  ResultCode expected = kSuccess;
-  if (ports.kpPort == ports.kvPort && ports.kpPort != 0) {
-    expected = kSamePortForBoth;
-  } else if (ports.kpPort == 0 && ports.kvPort != 0) {
-    expected = kKvPortWithoutKp;
-  }
+  static const ResultCode kByCase[2][2][2] = {
+      {{kSuccess, kSuccess}, {kKvPortWithoutKp, kKvPortWithoutKp}},  // KP not set
+      {{kSuccess, kSuccess}, {kSuccess, kSamePortForBoth}},          // KP set
+  };
+  const ResultCode expected =
+      kByCase[ports.kpPort != 0][ports.kvPort != 0][ports.kpPort == ports.kvPort];
   FUZZ_CHECK(CheckPortPair(ports) == expected, "106 for one port twice, 107 for KV alone");
 }
 

@@ -23,6 +23,7 @@ TEST(SplitFolderPath, HolderIsWhatOpensTheFolderAbove) {
       {u"\\VARNO", u"\\", u"VARNO"},  // an empty Program Files folder
       {u"{6F1C}\\", u".", u"{6F1C}"},  // an empty working base
       {u"C:x", u"C:.", u"x"},
+      {u"\\:x", u"\\", u":x"},  // no drive after a leading separator
       {u"\\\\server\\share\\x", u"\\\\server\\share", u"x"},
   };
   for (const auto& row : cases) {

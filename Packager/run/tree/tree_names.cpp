@@ -24,8 +24,9 @@ bool IsPlainEntryName(const Unit* name) {
 bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name) {
   size_t end = TextLength(path);
   while (end > 0 && IsSeparator(path[end - 1])) --end;
-  // A drive prefix ("C:") is never part of the name.
-  const size_t drive = end >= 2 && path[1] == u':' ? 2 : 0;
+  // A drive prefix ("C:") is never part of the name; a path that begins
+  // with a separator has none ("\:x" is rooted).
+  const size_t drive = end >= 2 && path[1] == u':' && !IsSeparator(path[0]) ? 2 : 0;
   size_t start = end;
   while (start > drive && !IsSeparator(path[start - 1])) --start;
   const size_t nameLength = end - start;
