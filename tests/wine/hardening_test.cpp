@@ -297,15 +297,12 @@ TEST_F(Hardening, TemporaryFolderIsNeverWhereTheTreeGoes) {
 TEST_F(Hardening, BaseThatIsALinkEndsTheRunBeforeAnythingIsTouched) {
   std::wstring base = WorkingRoot();
   base.erase(base.rfind(L'\\', base.size() - 2));
-  const std::wstring real = base + L"-real";
-  ASSERT_TRUE(MoveFileW(base.c_str(), real.c_str()));
-  ASSERT_TRUE(MakeUnixLink(real, base));
-  MakeFolder(real + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}");
-  WriteFileBytes(real + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\left.txt", "left");
+  MakeFolder(WorkingRoot());
+  WriteFileBytes(WorkingRoot() + L"left.txt", "left");
+  ASSERT_TRUE(ReplaceFolderWithUnixLink(base));
   InstallerRun quiet = RunInstaller(L"-u1");
   InstallerRun interactive = RunInstaller(L"");
-  EXPECT_TRUE(RemoveUnixLink(base));
-  ASSERT_TRUE(MoveFileW(real.c_str(), base.c_str()));
+  ASSERT_TRUE(PutFolderBack(base));
   EXPECT_EQ(quiet.exitCode, 1001);
   EXPECT_TRUE(quiet.report.empty());
   EXPECT_EQ(interactive.exitCode, 1001);

@@ -192,6 +192,26 @@ bool RemoveUnixLink(const std::wstring& link) {
   return !at.empty() && RunAndWait(L"Z:\\bin\\rm", L"-f " + Quoted(at)) == 0;
 }
 
+// On the Unix names, which keep their case (a Windows rename back to a name
+// of other case is not reliable under Wine).
+bool ReplaceFolderWithUnixLink(const std::wstring& folder) {
+  const std::string at = UnixPath(folder);
+  return !at.empty() &&
+         RunAndWait(L"Z:\\bin\\mv", L"-T " + Quoted(at) + L" " + Quoted(at + "-real")) == 0 &&
+         RunAndWait(L"Z:\\bin\\ln", L"-s " + Quoted(at + "-real") + L" " + Quoted(at)) == 0;
+}
+
+bool PutFolderBack(const std::wstring& folder) {
+  const std::string at = UnixPath(folder);
+  if (at.empty() || RunAndWait(L"Z:\\bin\\rm", L"-f " + Quoted(at)) != 0 ||
+      RunAndWait(L"Z:\\bin\\mv", L"-T " + Quoted(at + "-real") + L" " + Quoted(at)) != 0) {
+    return false;
+  }
+  // This process's first lookup right after the rename may still miss it.
+  for (int attempt = 0; attempt < 100 && !PathExists(folder); ++attempt) Sleep(10);
+  return PathExists(folder);
+}
+
 OutsideTargets::OutsideTargets() {
   MakeFolder(scratch_ / L"folder");
   WriteFileBytes(scratch_ / L"folder\\one.txt", "one");

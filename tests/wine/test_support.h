@@ -89,6 +89,10 @@ void SetMachineText(const std::wstring& key, const wchar_t* name, const std::wst
 // RemoveUnixLink removes the link itself (no Windows call can under Wine).
 bool MakeUnixLink(const std::wstring& target, const std::wstring& link);
 bool RemoveUnixLink(const std::wstring& link);
+// Moves a folder aside to "<folder>-real" and puts a Unix link to it in its
+// place; PutFolderBack undoes that.
+bool ReplaceFolderWithUnixLink(const std::wstring& folder);
+bool PutFolderBack(const std::wstring& folder);
 
 // What a planted link names, outside the tree: "folder" with two files,
 // "single.txt" and "empty" (a folder that RemoveDirectoryW through a link
