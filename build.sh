@@ -3,11 +3,11 @@
 # 64-bit twin:  build/win32/  and  build/win64/
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/install-deps.sh
+scripts/setup/install-deps.sh
 for preset in win32 win64; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$(nproc)"
 done
 
 # Show the result: the 64-bit build installs the sample payload under Wine.
-scripts/demo.sh
+scripts/wine/demo.sh

@@ -11,32 +11,35 @@ cd "$(dirname "$0")"
 started=$SECONDS
 part() { echo "== $1: $((SECONDS - started)) s"; started=$SECONDS; }
 
-scripts/install-deps.sh
+scripts/setup/install-deps.sh
 part "packages"
 jobs=$(nproc)
+# Configure with its warnings and the preset's settings shown, without the
+# progress lines.
+configure() { cmake --preset "$1" | { grep -v -e '^-- ' -e '^$' || true; }; }
 
-cmake --preset host >/dev/null
+configure host
 cmake --build --preset host -j"$jobs"
 ctest --preset host
 part "host build and tests"
 
-cmake --preset fuzz >/dev/null
+configure fuzz
 cmake --build --preset fuzz -j"$jobs"
 ctest --preset fuzz
 part "fuzz build and runs"
 
-cmake --preset win32 >/dev/null
+configure win32
 cmake --build --preset win32 -j"$jobs"
 part "shipping 32-bit build"
 
-cmake --preset win64 >/dev/null
+configure win64
 cmake --build --preset win64 -j"$jobs"
 part "64-bit build"
-scripts/wine-session.sh ctest --preset win64
+scripts/wine/wine-session.sh ctest --preset win64
 part "64-bit Wine suite"
 
-cmake --preset win32-tests >/dev/null
+configure win32-tests
 cmake --build --preset win32-tests -j"$jobs"
 part "32-bit test build"
-QUILLANE_WINE=/usr/lib/wine/wine scripts/wine-session.sh ctest --preset win32-tests
+QUILLANE_WINE=/usr/lib/wine/wine scripts/wine/wine-session.sh ctest --preset win32-tests
 part "32-bit Wine suite"

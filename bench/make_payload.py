@@ -26,7 +26,7 @@ import shutil
 import sys
 
 # The one reader of payload.txt, beside the release scripts.
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "release"))
 import pe_resources  # noqa: E402
 
 SETUP = "setup.exe"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The timing stage of bench/unpack.sh, run inside scripts/wine-session.sh (one
+# The timing stage of bench/unpack.sh, run inside scripts/wine/wine-session.sh (one
 # prefix, created once, for every Wine process of the run):
 #   measure.sh <scratch> <runs> <warm-up runs> <rounds> <scales> [<scale with the 0x1000 variant>]
 # First one untimed run of each installer, checked: exit code 0, setup.exe
@@ -21,8 +21,8 @@ aligned_scale=${6:-}
 bench=$(cd "$(dirname "$0")" && pwd)
 manifest="$bench/../Packager/res/payload.txt"
 installers="$scratch/installers"
-: "${QUILLANE_WINE:?run through scripts/wine-session.sh}"
-: "${WINEPREFIX:?run through scripts/wine-session.sh}"
+: "${QUILLANE_WINE:?run through scripts/wine/wine-session.sh}"
+: "${WINEPREFIX:?run through scripts/wine/wine-session.sh}"
 wine=$QUILLANE_WINE
 wineserver="$(dirname "$wine")/wineserver"
 

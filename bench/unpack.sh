@@ -16,7 +16,7 @@
 #   - an NSIS installer of each payload's install set (nsis_script.py);
 #   - with --alignment-check, the installer from the largest and the one-byte
 #     payload again, linked with --file-alignment=0x1000.
-# Then, in one Wine prefix on a private X display (scripts/wine-session.sh,
+# Then, in one Wine prefix on a private X display (scripts/wine/wine-session.sh,
 # 32-bit loader), it checks once that every installer unpacks the whole tree,
 # runs setup.exe and removes the tree, and times them with hyperfine side by
 # side with `cp -r` of the tree plus `rm -rf` (bench/measure.sh): at each
@@ -153,7 +153,7 @@ if [ -n "$largest" ]; then
 fi
 
 step "timing under Wine"
-QUILLANE_WINE=/usr/lib/wine/wine nice -n "$niceness" "$source_dir/scripts/wine-session.sh" \
+QUILLANE_WINE=/usr/lib/wine/wine nice -n "$niceness" "$source_dir/scripts/wine/wine-session.sh" \
   "$bench/measure.sh" "$scratch" "$runs" "$warmup" "$rounds" "$scales" "$largest"
 for scale in $scales; do
   python3 "$bench/summarize.py" "scale $scale" "$scratch/results/x$scale".round*.json

@@ -23,7 +23,7 @@ import pefile
 
 # The reading of the image and of payload.txt, shared with the payload listing.
 sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "release"))
 from pe_resources import (ENGLISH, FILE_NAME_IDS, JAPANESE, PRODUCT_CODE_ID,  # noqa: E402
                           RT_GROUP_ICON, RT_ICON, InputError, manifests, open_image,
                           rcdata, read_payload_rows, resource_types, string_tables,

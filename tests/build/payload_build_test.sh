@@ -23,7 +23,7 @@ payload="$work/payload folder"  # a blank in the path, as release machines have
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Every manifest path, from the manifest itself.
-mapfile -t paths < <(/usr/bin/python3 "$source_dir/scripts/pe_resources.py" paths \
+mapfile -t paths < <(/usr/bin/python3 "$source_dir/scripts/release/pe_resources.py" paths \
   "$source_dir/Packager/res/payload.txt")
 [ "${#paths[@]}" -eq 42 ] || fail "the manifest lists ${#paths[@]} files, not 42"
 for path in "${paths[@]}"; do

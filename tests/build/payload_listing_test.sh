@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs scripts/payload-listing.py on a built installer and on altered copies
+# Runs scripts/release/payload-listing.py on a built installer and on altered copies
 # of it and of its payload folder:
 # - the listing names every RCDATA id of payload.txt with its size, the
 #   SHA-256 that sha256sum gives for its payload file and the place below the
@@ -12,7 +12,7 @@
 # usage: payload_listing_test.sh <installer.exe> <payload folder> <payload.txt>
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-listing="$here/../../scripts/payload-listing.py"
+listing="$here/../../scripts/release/payload-listing.py"
 exe=$1 payload=$2 manifest=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

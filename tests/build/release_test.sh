@@ -6,13 +6,13 @@
 #     carry SHA256SUMS that hold; one changed payload byte breaks the
 #     signature;
 #   - the signed installer still runs the typical road under Wine.
-# Runs in a Wine session (scripts/wine-session.sh) for the last point.
+# Runs in a Wine session (scripts/wine/wine-session.sh) for the last point.
 # usage: release_test.sh <source folder> <payload folder> <scratch folder>
 set -euo pipefail
 source_dir=$(cd "$1" && pwd)
 payload=$(cd "$2" && pwd)
 work=$3
-release="$source_dir/scripts/release.sh"
+release="$source_dir/scripts/release/release.sh"
 rm -rf "$work"
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
@@ -99,5 +99,5 @@ if [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ]; then
   grep -q "^command-line=.*setup.exe /clone_wait" "$report" || fail "the setup did not run: $(cat "$report")"
   echo "ok: the signed installer runs the typical road under Wine"
 else
-  fail "no Wine session: run it through scripts/wine-session.sh"
+  fail "no Wine session: run it through scripts/wine/wine-session.sh"
 fi

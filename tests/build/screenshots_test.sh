@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks the pictures of the error box that scripts/screenshots.sh writes:
+# Checks the pictures of the error box that scripts/docs/screenshots.sh writes:
 # exactly the eight error-box-{102,1001}-{en,ja,zh-CN,zh-TW}.png, no two the
 # same, each an 8-bit RGB PNG of at most 64 KiB cropped to one box as Wine
 # draws it: box-sized, Wine's caption colour (active or inactive) in the

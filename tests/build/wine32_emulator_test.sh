@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks scripts/wine32-emulator.sh on this machine:
+# Checks scripts/wine/wine32-emulator.sh on this machine:
 #   - `path` prints the same emulator twice, the second time without fetching
 #     or touching the cache, and the path holds no ':';
 #   - inside `run` the namespace's binfmt_misc has the i386 entry, enabled,
@@ -13,7 +13,7 @@
 # Exits 77 (skipped) where the 32-bit Wine loader is not installed.
 set -euo pipefail
 source_dir=$(cd "${1:-$(dirname "$0")/../..}" && pwd)
-tool="$source_dir/scripts/wine32-emulator.sh"
+tool="$source_dir/scripts/wine/wine32-emulator.sh"
 loader=/usr/lib/wine/wine
 entry=/proc/sys/fs/binfmt_misc/quillane-i386
 work=$(mktemp -d "${TMPDIR:-/tmp}/wine32-emulator-test.XXXXXX")

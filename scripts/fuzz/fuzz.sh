@@ -6,15 +6,15 @@
 # seeds); an input that breaks a promise, hangs or runs out of memory is kept
 # in build/fuzz/long/<piece>/findings and named at the end, with the line
 # that tells what broke. Exits non-zero when any target found something.
-#   scripts/fuzz.sh [seconds-per-target]
+#   scripts/fuzz/fuzz.sh [seconds-per-target]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 seconds=${1:-60}
 if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
   echo "usage: $0 [seconds-per-target]" >&2
   exit 2
 fi
-scripts/install-deps.sh
+scripts/setup/install-deps.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)"
 

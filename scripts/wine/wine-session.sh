@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command with a fresh Wine prefix of its own on a private X display:
-#   scripts/wine-session.sh <command...>
+#   scripts/wine/wine-session.sh <command...>
 # QUILLANE_WINE names the loader: /usr/lib/wine/wine64 (the default) or the
 # 32-bit /usr/lib/wine/wine.
 # The prefix is created once (wineboot) and shared by everything the command

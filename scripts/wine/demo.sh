@@ -2,14 +2,14 @@
 # Installs the sample payload with the 64-bit build under Wine on a private
 # X display, and prints what the stand-in inner setup received and the
 # installer's exit code.
-#   scripts/demo.sh [installer arguments...]
+#   scripts/wine/demo.sh [installer arguments...]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 installer=build/win64/QuillaneSetup.exe
 [ -f "$installer" ] || { echo "demo: build first (./build.sh)" >&2; exit 1; }
 
 if [ -z "${QUILLANE_IN_DEMO:-}" ]; then
-  QUILLANE_IN_DEMO=1 exec scripts/wine-session.sh "$0" "$@"
+  QUILLANE_IN_DEMO=1 exec scripts/wine/wine-session.sh "$0" "$@"
 fi
 
 report=$(mktemp "${TMPDIR:-/tmp}/quillane-demo-report.XXXXXX")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes the pictures of the installer's error box for the documentation:
-#   scripts/screenshots.sh [output folder]        (default: docs/)
+#   scripts/docs/screenshots.sh [output folder]        (default: docs/)
 # writes error-box-<code>-<lang>.png for the codes 102 (this Windows version
 # is not supported) and 1001 (installation failed) in en, ja, zh-CN and zh-TW,
 # each cropped to the box, from real runs of the shipping 32-bit
@@ -17,12 +17,12 @@
 # Wine lays it out: sized to its text and button only, so where those are
 # short (1001 in Chinese) the caption is cut at the close button.
 #
-# Needs, besides what scripts/install-deps.sh installs: imagemagick (import),
+# Needs, besides what scripts/setup/install-deps.sh installs: imagemagick (import),
 # x11-utils (xwininfo, xprop) and fonts-noto-cjk; missing ones are installed
 # with apt-get (through sudo when not root), or named if that fails.
 set -euo pipefail
 here=$(dirname "$(readlink -f "$0")")
-top=$(dirname "$here")
+top=$(dirname "$(dirname "$here")")
 
 readonly caption="VARNO Quillane Ver.7.10a"
 readonly languages=(en ja zh-CN zh-TW)
@@ -66,7 +66,7 @@ if [ -z "${QUILLANE_IN_SCREENSHOTS:-}" ]; then
   { command -v xwininfo >/dev/null && command -v xprop >/dev/null; } || missing+=(x11-utils)
   fc-list : family 2>/dev/null | grep "Noto Sans CJK" >/dev/null || missing+=(fonts-noto-cjk)
   if ! command -v xvfb-run >/dev/null || [ ! -x /usr/lib/wine/wine ]; then
-    say "Wine or Xvfb is missing: run scripts/install-deps.sh first"
+    say "Wine or Xvfb is missing: run scripts/setup/install-deps.sh first"
     exit 1
   fi
   if [ ${#missing[@]} -gt 0 ]; then
@@ -81,13 +81,13 @@ if [ -z "${QUILLANE_IN_SCREENSHOTS:-}" ]; then
 
   started=$SECONDS status=0
   QUILLANE_IN_SCREENSHOTS=1 QUILLANE_WINE=/usr/lib/wine/wine QUILLANE_SETUP="$installer" \
-    "$here/wine-session.sh" "$0" "$out" || status=$?
+    "$top/scripts/wine/wine-session.sh" "$0" "$out" || status=$?
   if [ "$status" -eq 0 ]; then say "done in $((SECONDS - started)) s"; else say "failed"; fi
   exit "$status"
 fi
 
 # ---------------------------------------------------------------------------
-# Inside the session (scripts/wine-session.sh): DISPLAY, WINEPREFIX and the
+# Inside the session (scripts/wine/wine-session.sh): DISPLAY, WINEPREFIX and the
 # 32-bit loader QUILLANE_WINE are set, all windows on one virtual desktop.
 out=$1
 installer=$QUILLANE_SETUP

@@ -6,7 +6,7 @@
 # architecture) runs it beside wine64. Where this machine's kernel does not
 # start 32-bit Linux programs, or QUILLANE_WINE32_EMULATED=1 asks for that
 # route, an i386 emulator is fetched into a cache folder as well
-# (scripts/wine32-emulator.sh); nothing else of the machine changes for it.
+# (scripts/wine/wine32-emulator.sh); nothing else of the machine changes for it.
 set -euo pipefail
 cd "$(dirname "$0")"
 packages=(cmake g++ make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 wine32:i386
@@ -60,6 +60,6 @@ if [ ${#missing[@]} -gt 0 ] || [ "$new_architecture" -eq 1 ]; then
   fi
 fi
 
-if [ "${QUILLANE_WINE32_EMULATED:-0}" = 1 ] || ! ./wine32-emulator.sh native; then
-  ./wine32-emulator.sh path >/dev/null
+if [ "${QUILLANE_WINE32_EMULATED:-0}" = 1 ] || ! ../wine/wine32-emulator.sh native; then
+  ../wine/wine32-emulator.sh path >/dev/null
 fi

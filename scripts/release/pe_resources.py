@@ -5,7 +5,7 @@ manifest, and the rows of the payload manifest (Packager/res/payload.txt)
 that say which RCDATA id is written into which folder under which file-name
 string.
 
-Used by scripts/payload-listing.py and tests/build/check_shipped_file.py.
+Used by scripts/release/payload-listing.py and tests/build/check_shipped_file.py.
 Everything here reads; nothing judges. An input that cannot be read as what
 it should be raises InputError.
 """

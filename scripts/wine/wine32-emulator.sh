@@ -2,7 +2,7 @@
 # Starts 32-bit Linux programs (Debian's 32-bit Wine loader) through an i386
 # emulator on machines whose kernel refuses them, without changing the machine:
 #
-#   scripts/wine32-emulator.sh path
+#   scripts/wine/wine32-emulator.sh path
 #       Prints the path of the cached qemu-i386, fetching it first when it is
 #       not cached: the 10.x qemu-user package of the backports suite of the
 #       Debian archive this machine already uses, taken through a private APT
@@ -10,7 +10,7 @@
 #       kept, in ${XDG_CACHE_HOME:-$HOME/.cache}/quillane-setup/qemu-user-<version>/
 #       (the version's ":" written as "_"). A cached emulator is used as it is.
 #
-#   scripts/wine32-emulator.sh run <command> [args...]
+#   scripts/wine/wine32-emulator.sh run <command> [args...]
 #       Runs the command in a private user and mount namespace whose own
 #       binfmt_misc (Linux 6.7 and later) sends every 32-bit x86 ELF program to
 #       that emulator (entry "quillane-i386", flag F), and exits with the
@@ -18,7 +18,7 @@
 #       runs with the caller's own user and group ids. Nothing outside the
 #       namespace changes.
 #
-#   scripts/wine32-emulator.sh native [loader]
+#   scripts/wine/wine32-emulator.sh native [loader]
 #       Exits 0 when the loader (default /usr/lib/wine/wine) starts natively
 #       here, 1 when it does not (Exec format error); fetches nothing.
 set -euo pipefail

@@ -4,7 +4,7 @@
 # its payload listing (checked against the folder), and SHA256SUMS, all in one
 # output folder.
 #
-#   scripts/release.sh --payload <folder> --out <folder>
+#   scripts/release/release.sh --payload <folder> --out <folder>
 #                      [--vid <hex4>] [--pid <hex4>]
 #                      [--pkcs12 <file.p12> --password-file <file>]
 #                      [--cert <cert.pem> --key <key.pem> [--password-file <file>]]
@@ -17,7 +17,7 @@
 # built; the first wrong one stops the run with one message naming it.
 # The unsigned build is reproducible (see SOURCE_DATE_EPOCH in the README).
 set -euo pipefail
-source_dir=$(cd "$(dirname "$0")/.." && pwd)
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
 die() { echo "release: $*" >&2; exit 1; }
 
@@ -47,7 +47,7 @@ done
 [ -n "$payload" ] || die "no payload folder: give --payload <folder>"
 [ -d "$payload" ] || die "payload folder $payload does not exist or is not a folder"
 payload=$(cd "$payload" && pwd)
-manifest_paths=$(/usr/bin/python3 "$source_dir/scripts/pe_resources.py" paths \
+manifest_paths=$(/usr/bin/python3 "$source_dir/scripts/release/pe_resources.py" paths \
                    "$source_dir/Packager/res/payload.txt") || die "cannot read the payload manifest"
 missing=()
 while IFS= read -r path; do
@@ -96,7 +96,7 @@ fi
 [ -z "$timestamp_url" ] || [ "$signing" != none ] || die "--timestamp-url is given but nothing to sign with"
 [ -z "$timestamp_url" ] || [[ $timestamp_url =~ ^https?:// ]] || die "--timestamp-url must be an http(s) URL"
 for tool in cmake openssl osslsigncode sha256sum; do
-  command -v "$tool" > /dev/null || die "$tool is missing (scripts/install-deps.sh installs it)"
+  command -v "$tool" > /dev/null || die "$tool is missing (scripts/setup/install-deps.sh installs it)"
 done
 
 # --- Build. ---------------------------------------------------------------
@@ -143,7 +143,7 @@ else
 fi
 
 # --- What it carries, checked against the folder it was built from. -------
-"$source_dir/scripts/payload-listing.py" "$out/QuillaneSetup.exe" --check "$payload" \
+"$source_dir/scripts/release/payload-listing.py" "$out/QuillaneSetup.exe" --check "$payload" \
   > "$out/payload-listing.txt" || die "the installer does not carry exactly $payload (see $out/payload-listing.txt)"
 (cd "$out" && sha256sum QuillaneSetup.exe payload-listing.txt > SHA256SUMS)
 echo "release: $out holds QuillaneSetup.exe, payload-listing.txt and SHA256SUMS"
