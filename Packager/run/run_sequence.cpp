@@ -172,7 +172,7 @@ int32_t RunCleanupBranch(uint32_t& setupExitCode) {
     const uint32_t auxiliaryId = IsWow64() ? kAuxiliarySetup64NameId : kAuxiliarySetup32NameId;
     if (UnpackCleanupPayload(root) && ComposeExistingPath(root, auxiliaryId, auxiliaryPath) &&
         ComposeExistingPath(root, kCleanupLibraryNameId, libraryPath)) {
-      // The auxiliary setup runs even when the library did its part not.
+      // The auxiliary setup runs even when the library could not be called.
       const bool cleaned = CallCleanupLibrary(AsWide(libraryPath.CStr()));
       result = RunSetup(auxiliaryPath, L"/9", 2, setupExitCode);
       if (!cleaned) result = kInstallFailed;

@@ -234,15 +234,11 @@ TEST_F(Hardening, TemporaryFolderIsNeverWhereTheTreeGoes) {
     std::wstring temp;
   } const cases[] = {
       {"a link, re-pointed once the setup's dialog is up", link + L"\\"},
-      {"a Japanese user name", scratch / L"\u5c71\u7530\u592a\u90ce\\"},
-      {"a blank, with a program under its first word", scratch / L"with blank\\"},
       {"259 characters", FolderOfLength(scratch, 259)},
       {"260 characters", FolderOfLength(scratch, 260)},
       {"300 characters", scratch.Path() + L"\\" + std::wstring(300 - scratch.Path().size() - 2, L'e') + L"\\"},
       {"a file", scratch / L"planted.txt"},
   };
-  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\probe_child.exe").c_str(),
-                        (scratch / L"with.exe").c_str(), FALSE));
   RunOptions repoint;
   repoint.context = this;
   repoint.whileRunning = [](const PROCESS_INFORMATION&, void* self) {
