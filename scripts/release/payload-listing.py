@@ -25,7 +25,7 @@ import sys
 sys.dont_write_bytecode = True
 import pe_resources as pr  # noqa: E402  (beside this script)
 
-DEFAULT_MANIFEST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+DEFAULT_MANIFEST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
                                 "Packager", "res", "payload.txt")
 
 

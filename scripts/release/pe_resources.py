@@ -182,11 +182,15 @@ def version_info(pe):
 
 
 if __name__ == "__main__":
-    # For the shell scripts: "paths <payload.txt>" prints each row's path.
-    if len(sys.argv) != 3 or sys.argv[1] != "paths":
-        sys.exit("usage: pe_resources.py paths <payload.txt>")
+    # For the shell scripts: "paths <payload.txt>" prints each row's path,
+    # "rows <payload.txt>" each row as "set rcdata-id name-id path".
+    if len(sys.argv) != 3 or sys.argv[1] not in ("paths", "rows"):
+        sys.exit("usage: pe_resources.py paths|rows <payload.txt>")
     try:
         for payload_row in read_payload_rows(sys.argv[2]):
-            print(payload_row.path)
+            if sys.argv[1] == "paths":
+                print(payload_row.path)
+            else:
+                print(payload_row.set, payload_row.rcdata_id, payload_row.name_id, payload_row.path)
     except (OSError, InputError) as error:
         sys.exit(f"pe_resources.py: {error}")

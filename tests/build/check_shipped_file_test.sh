@@ -65,7 +65,8 @@ alter() { /usr/bin/python3 "$work/alter.py" "$@"; }
 echo "ok: the shipped installer passes"
 
 # The manifest's last row: its RCDATA id and file.
-read -r _ _ last_id _ last_path < <(grep -E '^(install|cleanup)[[:space:]]' "$manifest" | tail -n 1)
+read -r _ last_id _ last_path < <(/usr/bin/python3 "$here/../../scripts/release/pe_resources.py" rows \
+  "$manifest" | tail -n 1)
 
 # One byte of a payload file differs from what the installer carries.
 cp -r "$payload" "$work/payload"

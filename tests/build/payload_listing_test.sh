@@ -37,7 +37,7 @@ place() { rcdata listing | awk -v id="$1" '$1 == id && $2 == 1033 { print $6 }';
 run listing 0 "$exe"
 
 rows=0 total=0
-while read -r set _ id _ path; do
+while read -r set id _ path; do
   rows=$((rows + 1))
   size=$(stat -c %s "$payload/$path")
   total=$((total + size))
@@ -45,7 +45,7 @@ while read -r set _ id _ path; do
   line=$(rcdata listing | awk -v id="$id" '$1 == id')
   [ "$line" = "$(printf '%-5s %-5s %-7s %9s  %s  %s' "$id" 1033 "$set" "$size" "$sum" "${path//\//\\}")" ] ||
     fail "RCDATA $id ($path, $size bytes, SHA-256 $sum) is listed as: ${line:-nothing}"
-done < <(grep -E '^(install|cleanup)[[:space:]]' "$manifest")
+done < <(/usr/bin/python3 "$here/../../scripts/release/pe_resources.py" rows "$manifest")
 [ "$rows" -eq 42 ] || fail "payload.txt has $rows rows, not 42"
 [ "$(rcdata listing | grep -cE '^[0-9]+ ')" -eq 42 ] || fail "not 42 RCDATA lines"
 has listing "== RCDATA: 42 resources under 42 ids; payload.txt: 42 rows"
