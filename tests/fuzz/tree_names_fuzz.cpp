@@ -1,4 +1,4 @@
-// Folder paths as the temporary folder and the registry give them, split
+// Folder paths as the Windows folder and the registry give them, split
 // into the folder that holds them and their own name, and the platform
 // names that removal compares.
 //

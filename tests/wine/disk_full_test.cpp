@@ -54,8 +54,8 @@ class Filler {
   ~Filler() { DeleteFileW(path_.c_str()); }
 
  private:
-  std::wstring base_ = WorkingRoot().substr(0, WorkingRoot().rfind(L'\\', WorkingRoot().size() - 2) + 1);
-  std::wstring path_ = base_ + L"filler.bin";
+  std::wstring base_ = WorkingBase();
+  std::wstring path_ = base_ + L"\\filler.bin";
 };
 
 TEST(DiskFull, UnpackingThatCannotFinishStartsNothingAndLeavesNothing) {

@@ -1,6 +1,7 @@
-// The installer end to end in a temporary folder where someone else has been
-// before it: links and files planted in the working root, files held open,
-// libraries placed beside the installer, and unusual temporary folders.
+// The installer end to end where someone else has been before it: links,
+// files and hard links planted in the working root, files held open,
+// libraries placed beside the installer, a working base that is a link, and
+// temporary folders of any kind, re-pointed while the run goes on.
 #include <gtest/gtest.h>
 
 #include "installer_driver.h"
@@ -291,8 +292,7 @@ TEST_F(Hardening, TemporaryFolderIsNeverWhereTheTreeGoes) {
 
 // A working base that is a link, wherever it leads, is not used at all.
 TEST_F(Hardening, BaseThatIsALinkEndsTheRunBeforeAnythingIsTouched) {
-  std::wstring base = WorkingRoot();
-  base.erase(base.rfind(L'\\', base.size() - 2));
+  const std::wstring base = WorkingBase();
   MakeFolder(WorkingRoot());
   WriteFileBytes(WorkingRoot() + L"left.txt", "left");
   ASSERT_TRUE(ReplaceFolderWithUnixLink(base));

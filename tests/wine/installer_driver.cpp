@@ -62,11 +62,13 @@ std::string Narrow(const std::wstring& text) {
 std::wstring InstallerPath() { return FromUnixPath(QUILLANE_INSTALLER_UNIX_PATH); }
 std::wstring SamplePayloadPath() { return FromUnixPath(QUILLANE_PAYLOAD_UNIX_PATH); }
 
-std::wstring WorkingRoot() {
+std::wstring WorkingBase() {
   wchar_t windows[MAX_PATH];
   GetSystemWindowsDirectoryW(windows, MAX_PATH);
-  return std::wstring(windows) + L"\\Temp\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\";
+  return std::wstring(windows) + L"\\Temp";
 }
+
+std::wstring WorkingRoot() { return WorkingBase() + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\"; }
 
 void ScopedEnvironment::Remember(const std::wstring& name) {
   if (saved_.count(name)) return;

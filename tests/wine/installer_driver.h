@@ -14,7 +14,9 @@ namespace quillane_test {
 // The installer and its sample payload in this build tree, as Windows paths.
 std::wstring InstallerPath();
 std::wstring SamplePayloadPath();
-// The working tree the installer unpacks into: in the Windows folder's Temp.
+// The working base (the Windows folder's Temp, without a trailing backslash)
+// and the working tree the installer unpacks into there.
+std::wstring WorkingBase();
 std::wstring WorkingRoot();
 
 // Sets environment variables for the children started while it lives.

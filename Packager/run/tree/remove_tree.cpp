@@ -5,10 +5,10 @@
 #include "base/wide_string.h"
 #include "run/tree/tree_names.h"
 
-// The tree lies in a folder that unelevated programs of the same user can
-// write to, so anything in it may have been planted: a link (junction,
-// symbolic link, mount point) that would make this elevated program delete
-// whatever it names. Every entry is therefore opened as itself and deleted
+// Users may create folders in the working base, so a tree found at the
+// root's name may have been made by someone else, and anything in it may have
+// been planted: a link (junction, symbolic link, mount point) that would make
+// this elevated program delete whatever it names. Every entry is therefore opened as itself and deleted
 // through that handle, and only after the platform's name for what the handle
 // reached has been found to be the entry's own place in the tree. A link on
 // Windows opens as itself and is removed as a link; where a link cannot be
@@ -91,7 +91,8 @@ bool OwnFolderName(const wchar_t* path, WideString& expected, WideString& entryP
   UniqueFile holder(CreateFileW(AsWide(holderPath.CStr()), FILE_READ_ATTRIBUTES, kAnySharing,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return holder.Valid() && QueryReachedName(holder.Get(), expected) &&
-         AppendEntryName(expected, name.CStr()) && entryPath.Assign(holderPath.CStr(), holderPath.Length()) &&
+         AppendEntryName(expected, name.CStr()) &&
+         entryPath.Assign(holderPath.CStr(), holderPath.Length()) &&
          AppendEntryName(entryPath, name.CStr());
 }
 
