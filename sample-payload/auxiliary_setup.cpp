@@ -1,7 +1,8 @@
 // Stand-in for the auxiliary setups of the sample payload (the 32-bit and
 // the 64-bit one are the same program). Settings of its own:
 //   QUILLANE_SAMPLE_AUX_REPORT  file to append "aux=<program>|<command line>"
-//                               and "aux-file=<name>" for each file beside it
+//                               and "aux-file=<name>" for each file beside it,
+//                               then what it was started with ("aux-env-TEMP=")
 //   QUILLANE_SAMPLE_AUX_EXIT    its process exit code (default 0)
 #include "standin_common.h"
 
@@ -20,6 +21,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     } while (FindNextFileW(listing, &entry));
     FindClose(listing);
   }
+  report += standin::StartReport("aux-");
   standin::AppendReport(L"QUILLANE_SAMPLE_AUX_REPORT", report);
   return static_cast<int>(standin::SettingNumber(L"QUILLANE_SAMPLE_AUX_EXIT", 0));
 }

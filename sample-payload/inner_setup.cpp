@@ -4,6 +4,9 @@
 // PORTS.dat beside itself, posts its result to that window and ends.
 // Settings of its own, for tests and the demo:
 //   QUILLANE_SAMPLE_REPORT    file to append a report of what it saw to
+//                             (also its current folder, its TEMP, TMP, PATH,
+//                             windir, SystemRoot and ComSpec, and whether it
+//                             could make a file in TEMP)
 //   QUILLANE_SAMPLE_RESULTS   results to post, in order, comma-separated
 //                             (default "0"; "none" posts nothing)
 //   QUILLANE_SAMPLE_EXIT      its own process exit code (default 0)
@@ -166,6 +169,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   std::sort(lines.begin(), lines.end());
   for (const std::string& line : lines) report += line;
   if (!loaded.empty()) report += "loaded=" + loaded + "\n";
+  report += standin::StartReport("");
   if (broadcast) report += std::string("broadcast-raised=") + (raisedBeforeAnswer ? "1\n" : "0\n");
   report += "end\n";
   standin::AppendReport(L"QUILLANE_SAMPLE_REPORT", report);

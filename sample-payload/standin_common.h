@@ -66,6 +66,24 @@ inline std::string LoadNamedLibrary(const wchar_t* setting) {
   return Utf8(loaded);
 }
 
+// What the program was started with: its current folder, the variables
+// that say where it puts files and finds programs, and whether a file can
+// be made in its TEMP (an inner setup copies itself there). One
+// "<prefix>name=value" line each.
+inline std::string StartReport(const std::string& prefix) {
+  wchar_t folder[MAX_PATH] = L"";
+  GetCurrentDirectoryW(MAX_PATH, folder);
+  std::string report = prefix + "current-folder=" + Utf8(folder) + "\n";
+  for (const wchar_t* name : {L"TEMP", L"TMP", L"PATH", L"windir", L"SystemRoot", L"ComSpec"}) {
+    report += prefix + "env-" + Utf8(name) + "=" + Utf8(Setting(name, L"(unset)")) + "\n";
+  }
+  const std::wstring clone = Setting(L"TEMP") + L"\\clone.tmp";
+  HANDLE file = CreateFileW(clone.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  report += prefix + "temp-writable=" + (file != INVALID_HANDLE_VALUE ? "1" : "0") + "\n";
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  return report;
+}
+
 inline std::wstring OwnFolder() {
   wchar_t path[MAX_PATH];
   DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -8,9 +8,22 @@ namespace {
 
 constexpr DWORD kRegistryTextBytes = 260;
 
+// Zeroed units on the process heap, freed when it goes.
+struct HeapUnits {
+  explicit HeapUnits(size_t count)
+      : units(static_cast<wchar_t*>(
+            HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * sizeof(wchar_t)))) {}
+  HeapUnits(const HeapUnits&) = delete;
+  HeapUnits& operator=(const HeapUnits&) = delete;
+  ~HeapUnits() {
+    if (units) HeapFree(GetProcessHeap(), 0, units);
+  }
+  wchar_t* const units;
+};
+
 }  // namespace
 
-WideString GetWorkingBase() {
+WideString GetWindowsFolder() {
   // The machine's Windows folder, never a per-user one (a terminal server
   // gives each user a Windows folder of their own) nor an environment
   // variable's text.
@@ -18,7 +31,41 @@ WideString GetWorkingBase() {
   const UINT length = GetSystemWindowsDirectoryW(AsWide(windows.Data()), kPathUnits);
   if (length == 0 || length >= kPathUnits) return WideString();
   windows.AdoptWrittenText();
-  return ChooseWorkingBase(windows.CStr());
+  if (!IsAbsoluteDrivePath(windows.CStr())) return WideString();
+  return WideString(windows.CStr(), windows.Length());
+}
+
+WideString GetWorkingBase() { return ChooseWorkingBase(GetWindowsFolder().CStr()); }
+
+WideString ReadMachinePath() {
+  WideString path;
+  UniqueKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", 0,
+                    KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
+    return path;
+  }
+  DWORD bytes = 0;
+  LONG status = RegQueryValueExW(key.Get(), L"Path", nullptr, nullptr, nullptr, &bytes);
+  // The value may grow between the size query and the read: then it is
+  // read again at its new size.
+  while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+    // One unit more than the data, for the terminator it may lack.
+    HeapUnits text(bytes / sizeof(wchar_t) + 1);
+    if (!text.units) return path;
+    DWORD type = 0;
+    DWORD read = bytes;
+    status = RegQueryValueExW(key.Get(), L"Path", nullptr, &type,
+                              reinterpret_cast<BYTE*>(text.units), &read);
+    if (status == ERROR_SUCCESS) {
+      if ((type == REG_SZ || type == REG_EXPAND_SZ) && read <= bytes) {
+        path.Assign(AsUnits(text.units), TextLengthBounded(AsUnits(text.units), read / 2));
+      }
+      return path;
+    }
+    bytes = read;
+  }
+  return path;
 }
 
 WideString ReadExpandedRegistryText(HKEY root, const wchar_t* subkey, const wchar_t* value) {

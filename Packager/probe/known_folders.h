@@ -11,6 +11,16 @@ namespace quillane {
 // Windows folder cannot be read or is no absolute path on a drive.
 WideString GetWorkingBase();
 
+// The machine's Windows folder (GetSystemWindowsDirectoryW), or empty when
+// it cannot be read or is no absolute path on a drive.
+WideString GetWindowsFolder();
+
+// The machine's own PATH as the system environment stores it (HKLM
+// "SYSTEM\CurrentControlSet\Control\Session Manager\Environment" value
+// "Path", a text of any length), unexpanded; empty when it is missing or no
+// text.
+WideString ReadMachinePath();
+
 // HKLM "Software\Microsoft\Windows\CurrentVersion" value "ProgramFilesPath",
 // expanded.
 WideString GetProgramFilesFolder();

@@ -58,13 +58,22 @@ bool OpenEffectiveToken(TokenHandle& token) {
   return Tokens()->openProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) != 0;
 }
 
+// Whether the group takes part in access checks: enabled, and not kept
+// for deny-only. An administrator's unelevated (filtered) token lists
+// Administrators for deny-only.
+bool IsEnabledMembership(DWORD attributes) {
+  return (attributes & SE_GROUP_ENABLED) != 0 && (attributes & SE_GROUP_USE_FOR_DENY_ONLY) == 0;
+}
+
 // Walks no further than the entries that the returned length holds.
-bool ListsGroup(const void* buffer, DWORD length, PSID wanted) {
+bool ListsEnabledGroup(const void* buffer, DWORD length, PSID wanted) {
   const TOKEN_GROUPS& groups = *static_cast<const TOKEN_GROUPS*>(buffer);
   const size_t entriesOffset = offsetof(TOKEN_GROUPS, Groups);
   const size_t room = (length - entriesOffset) / sizeof(SID_AND_ATTRIBUTES);
   for (DWORD index = 0; index < groups.GroupCount && index < room; ++index) {
-    if (EqualSid(groups.Groups[index].Sid, wanted)) return true;
+    if (EqualSid(groups.Groups[index].Sid, wanted)) {
+      return IsEnabledMembership(groups.Groups[index].Attributes);
+    }
   }
   return false;
 }
@@ -103,7 +112,7 @@ int IsUserAdmin() {
     PSID administrators = nullptr;
     if (AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
                                  DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &administrators)) {
-      isAdmin = ListsGroup(buffer, length, administrators) ? 1 : 0;
+      isAdmin = ListsEnabledGroup(buffer, length, administrators) ? 1 : 0;
       FreeSid(administrators);
     }
   }

@@ -16,8 +16,9 @@ int IsWindows2000();
 int IsSupportedOs(int32_t allowWindows2000);
 
 // 1 when the effective token (the thread's when it impersonates, otherwise
-// the process's) lists the built-in Administrators group, whatever the
-// group's attributes; 0 otherwise and on any failing call.
+// the process's) lists the built-in Administrators group enabled (not for
+// deny-only, as an unelevated administrator's token lists it); 0 otherwise
+// and on any failing call.
 int IsUserAdmin();
 
 // Non-zero when this 32-bit process runs under WOW64; 0 when it does not or

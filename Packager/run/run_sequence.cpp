@@ -13,6 +13,7 @@
 #include "run/launch/launcher.h"
 #include "run/launch/library_search.h"
 #include "run/launch/setup_arguments.h"
+#include "run/launch/start_environment.h"
 #include "run/result_code.h"
 #include "run/run_result.h"
 #include "run/tree/manifest.h"
@@ -85,10 +86,31 @@ HWND CreateMainWindow(HINSTANCE instance) {
   return window;
 }
 
-// workingRoot: the working base, the product code and a backslash, made new
-// and held for the run.
-bool CreateWorkingRoot(WideString& root, UniqueFile& hold) {
-  return CreateOwnWorkingRoot(GetWorkingBase(), LoadLocalString(kProductCodeId), root, hold);
+// workingRoot (the working base, the product code and a backslash) and the
+// started programs' temporary folder beside it, made new and held for the
+// run.
+bool CreateWorkingFolders(WorkingFolders& folders) {
+  return CreateWorkingFolders(GetWorkingBase(), LoadLocalString(kProductCodeId), folders);
+}
+
+// The environment of every started program: the installer's, with the
+// run's temporary folder, the machine's PATH and the Windows folder in
+// place of the user's.
+bool ComposeStartEnvironment(const WorkingFolders& folders, WideString& block) {
+  struct EnvironmentStrings {
+    wchar_t* const block = GetEnvironmentStringsW();
+    ~EnvironmentStrings() {
+      if (block) FreeEnvironmentStringsW(block);
+    }
+  } inherited;
+  const WideString windows = GetWindowsFolder();
+  const WideString stored = ReadMachinePath();
+  WideString machinePath;
+  return inherited.block && !windows.Empty() &&
+         ComposeMachinePath(stored.CStr(), stored.Length(), windows.CStr(), machinePath) &&
+         ComposeStartEnvironment(AsUnits(inherited.block),
+                                 {windows.CStr(), folders.temporary.CStr(), machinePath.CStr()},
+                                 block);
 }
 
 // workingRoot + the file name of string `nameId` in a 260-unit buffer, and
@@ -117,30 +139,34 @@ bool WritePortsSnapshot(const WideString& root) {
          onDisk.nFileSizeHigh == 0 && onDisk.nFileSizeLow == static_cast<DWORD>(length);
 }
 
-// Starts and supervises a setup program; kSuccess once it was started (its
-// end is judged after the message loop, from `exitCode` and what it posted),
+// Starts and supervises a setup program in the working root, with the
+// run's own environment; kSuccess once it was started (its end is judged
+// after the message loop, from `exitCode` and what it posted),
 // kInstallFailed when nothing was started or it ended with 2.
-int32_t RunSetup(const PathBuffer<kPathUnits>& path, const wchar_t* arguments, size_t length,
-                 uint32_t& exitCode) {
+int32_t RunSetup(const WorkingFolders& folders, const PathBuffer<kPathUnits>& path,
+                 const wchar_t* arguments, size_t length, uint32_t& exitCode) {
+  WideString environment;
+  if (!ComposeStartEnvironment(folders, environment)) return kInstallFailed;
+  const StartPlace place = {AsWide(folders.root.CStr()), AsWide(environment.CStr())};
   exitCode = static_cast<uint32_t>(
-      RunSetupProgram(mainWindow, AsWide(path.CStr()), arguments, length));
+      RunSetupProgram(mainWindow, AsWide(path.CStr()), arguments, length, place));
   return exitCode == kNothingStarted ? kInstallFailed : kSuccess;
 }
 
 int32_t RunInstallBranch(const WideString& commandLine, uint32_t& setupExitCode) {
-  WideString root;
-  UniqueFile hold;
-  if (!CreateWorkingRoot(root, hold)) return kInstallFailed;
+  WorkingFolders folders;
+  if (!CreateWorkingFolders(folders)) return kInstallFailed;
+  const WideString& root = folders.root;
   PathBuffer<kPathUnits> setupPath;
   if (!UnpackInstallPayload(root) || !ComposeExistingPath(root, kInnerSetupNameId, setupPath) ||
       !WritePortsSnapshot(root)) {
-    RemoveOwnWorkingRoot(root, hold);
+    RemoveWorkingFolders(folders);
     return kInstallFailed;
   }
   WideString arguments = BuildInnerSetupArguments(innerSetupOptions, windowLinkOption, commandLine);
   const int32_t result =
-      RunSetup(setupPath, AsWide(arguments.CStr()), arguments.Length(), setupExitCode);
-  RemoveOwnWorkingRoot(root, hold);
+      RunSetup(folders, setupPath, AsWide(arguments.CStr()), arguments.Length(), setupExitCode);
+  RemoveWorkingFolders(folders);
   return result;
 }
 
@@ -163,9 +189,9 @@ void RemoveEmptyProgramFolder(WideString folder) {
 
 int32_t RunCleanupBranch(uint32_t& setupExitCode) {
   int32_t result = kInstallFailed;
-  WideString root;
-  UniqueFile hold;
-  if (CreateWorkingRoot(root, hold)) {
+  WorkingFolders folders;
+  if (CreateWorkingFolders(folders)) {
+    const WideString& root = folders.root;
     // Both files are tested, the auxiliary setup first.
     PathBuffer<kPathUnits> auxiliaryPath;
     PathBuffer<kPathUnits> libraryPath;
@@ -174,10 +200,10 @@ int32_t RunCleanupBranch(uint32_t& setupExitCode) {
         ComposeExistingPath(root, kCleanupLibraryNameId, libraryPath)) {
       // The auxiliary setup runs even when the library could not be called.
       const bool cleaned = CallCleanupLibrary(AsWide(libraryPath.CStr()));
-      result = RunSetup(auxiliaryPath, L"/9", 2, setupExitCode);
+      result = RunSetup(folders, auxiliaryPath, L"/9", 2, setupExitCode);
       if (!cleaned) result = kInstallFailed;
     }
-    RemoveOwnWorkingRoot(root, hold);
+    RemoveWorkingFolders(folders);
   }
   RemoveEmptyProgramFolder(GetProgramFilesFolder());
   RemoveEmptyProgramFolder(GetCommonProgramsFolder());
@@ -208,8 +234,10 @@ int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
 
   LoadStringW(instance, kWindowTitleId, windowTitle, kWindowTextUnits);
   LoadStringW(instance, kWindowClassId, windowClassName, kWindowTextUnits);
+  // Without the window no result can arrive: nothing is installed, and a
+  // quiet deployment must not read success.
   mainWindow = CreateMainWindow(instance);
-  if (!mainWindow) return 0;
+  if (!mainWindow) return kInstallFailed;
   windowLinkOption = BuildWindowLinkOption(reinterpret_cast<intptr_t>(mainWindow));
 
   // Gates 2 to 4; a port-option code replaces an earlier one.

@@ -55,6 +55,25 @@ TEST(EntryNames, PlainNameIsOneEntryOfTheFolder) {
   }
 }
 
+TEST(EntryNames, OnlyTheFolderAndTheOneAboveArePassedOver) {
+  for (const char16_t* name : {u".", u".."}) EXPECT_TRUE(IsSelfOrParentName(name));
+  for (const char16_t* name : {u".keep", u"...", u"..x", u".a", u"a.", u""}) {
+    EXPECT_FALSE(IsSelfOrParentName(name)) << testing::PrintToString(std::u16string(name));
+  }
+}
+
+TEST(EntryNames, FreshNameIsThePreferredOneAndSixteenHexDigits) {
+  const WideString code(u"{6F1C}");
+  WideString name;
+  ASSERT_TRUE(ComposeFreshFolderName(code, 0x0123456789ABCDEFull, name));
+  EXPECT_EQ(Text(name), u"{6F1C}.0123456789abcdef");
+  ASSERT_TRUE(ComposeFreshFolderName(code, 0, name));
+  EXPECT_EQ(Text(name), u"{6F1C}.0000000000000000");
+  ASSERT_TRUE(ComposeFreshFolderName(code, UINT64_MAX, name));
+  EXPECT_EQ(Text(name), u"{6F1C}.ffffffffffffffff");
+  EXPECT_TRUE(IsPlainEntryName(name.CStr()));
+}
+
 TEST(EntryNames, OneSeparatorAndAsciiCaseOnly) {
   WideString folder(u"\\??\\C:\\users\\Temp");
   ASSERT_TRUE(AppendEntryName(folder, u"{6F1C}"));

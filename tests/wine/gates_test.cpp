@@ -157,11 +157,24 @@ TEST_F(IsUserAdminWithFakeToken, ImpersonatedUsersTokenDecides) {
   EXPECT_EQ(IsUserAdmin(), 1);
 }
 
-TEST_F(IsUserAdminWithFakeToken, DenyOnlyOrDisabledMembershipStillCounts) {
-  fake_.processGroups = {Users(), Admins(SE_GROUP_USE_FOR_DENY_ONLY)};
-  EXPECT_EQ(IsUserAdmin(), 1);
-  fake_.processGroups = {Admins(0)};
-  EXPECT_EQ(IsUserAdmin(), 1);
+// An unelevated administrator's (filtered) token lists the group for
+// deny-only: that is no administrator.
+TEST_F(IsUserAdminWithFakeToken, OnlyAnEnabledMembershipCounts) {
+  struct {
+    DWORD attributes;
+    int expected;
+  } const cases[] = {
+      {SE_GROUP_ENABLED, 1},
+      {SE_GROUP_MANDATORY | SE_GROUP_ENABLED_BY_DEFAULT | SE_GROUP_ENABLED | SE_GROUP_OWNER, 1},
+      {SE_GROUP_USE_FOR_DENY_ONLY, 0},
+      {SE_GROUP_ENABLED | SE_GROUP_USE_FOR_DENY_ONLY, 0},
+      {SE_GROUP_MANDATORY | SE_GROUP_ENABLED_BY_DEFAULT, 0},
+      {0, 0},
+  };
+  for (const auto& row : cases) {
+    fake_.processGroups = {Users(), Admins(row.attributes)};
+    EXPECT_EQ(IsUserAdmin(), row.expected) << std::hex << row.attributes;
+  }
 }
 
 TEST_F(IsUserAdminWithFakeToken, NoGroupsIsNoAdministrator) {

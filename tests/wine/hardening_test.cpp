@@ -54,27 +54,23 @@ TEST_F(Hardening, LinksPlantedBeforeTheRunAreNeverFollowedAndTheRootIsNotUsed) {
     MakeFolder(WorkingRoot() + folder);
   }
   PlantLinks();
-  // Wine cannot remove a link as itself, so the root cannot be made new.
-  InstallerRun quiet = RunInstaller(L"-u1");
-  EXPECT_EQ(quiet.exitCode, 1001);
-  EXPECT_FALSE(quiet.box.shown);
-  EXPECT_TRUE(quiet.report.empty());  // nothing was started
-  EXPECT_FALSE(PathExists(WorkingRoot() + L"setup.exe"));
-  InstallerRun interactive = RunInstaller(L"");
-  EXPECT_EQ(interactive.exitCode, 1001);
-  EXPECT_EQ(interactive.box.text, L"Installation failed.");
-
-  // The clean-up mode does the same, and still removes the empty folders.
+  // Wine cannot remove a link as itself, so the fixed root cannot be made
+  // new: the run goes on in a fresh one, and the clean-up mode still removes
+  // the empty folders.
   ScratchFolder programs;
   MakeFolder(programs / L"VARNO");
   RegistryValueOverride programFiles(
       HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesPath");
   programFiles.SetText(programs.Path());
-  InstallerRun cleanup = RunInstaller(L"-u3");
-  EXPECT_EQ(cleanup.exitCode, 1001);
-  EXPECT_TRUE(cleanup.cleanupReport.empty() && cleanup.auxReport.empty());
+  for (const wchar_t* mode : {L"-u1", L"-u3"}) {
+    InstallerRun run = RunInstaller(mode);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ReportValues(run.report + run.auxReport, "file").size() +
+                  ReportValues(run.auxReport, "aux").size(),
+              mode[2] == L'1' ? 40u : 1u);
+    EXPECT_EQ(run.cleanupReport, mode[2] == L'1' ? "" : "cleanup-called\n");
+  }
   EXPECT_FALSE(PathExists(programs / L"VARNO"));
-
   outside_.ExpectIntact();
   ExpectLinksLeft();
 }
@@ -133,23 +129,46 @@ TEST_F(Hardening, StaleTreeIsGoneBeforeTheSetupStarts) {
   EXPECT_FALSE(PathExists(root));
 }
 
-TEST_F(Hardening, RootThatCannotBeRemovedIsNotUsed) {
+// Anyone may make a folder of the root's name in the base and keep
+// something in it that the run cannot remove. The run then works in a
+// folder of a fresh name and leaves theirs as it is.
+TEST_F(Hardening, RootThatCannotBeRemovedNeverBlocksTheRun) {
   MakeFolder(WorkingRoot());
   const std::wstring held = WorkingRoot() + L"held.txt";
   WriteFileBytes(held, "held");
   HANDLE holder = CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  InstallerRun quiet = RunInstaller(L"-s1");
-  InstallerRun interactive = RunInstaller(L"");
+  const std::string fixedRoot = Narrow(WorkingRoot());
+  const std::string freshRoot = fixedRoot.substr(0, fixedRoot.size() - 1) + ".";
+  for (const wchar_t* mode : {L"-u1", L"-s1", L"", L"-u3"}) {
+    SCOPED_TRACE(Narrow(mode));
+    InstallerRun run = RunInstaller(mode);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(run.box.shown);
+    const std::vector<std::string> folders =
+        ReportValues(run.report + run.auxReport, run.auxReport.empty() ? "current-folder"
+                                                                        : "aux-current-folder");
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(folders[0].rfind(freshRoot, 0), 0u) << folders[0];
+    EXPECT_EQ(ProductFoldersInBase(), std::vector<std::wstring>{L"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"});
+  }
   CloseHandle(holder);
-  EXPECT_EQ(quiet.exitCode, 1001);
-  EXPECT_FALSE(quiet.box.shown);
-  EXPECT_EQ(interactive.exitCode, 1001);
-  EXPECT_TRUE(interactive.box.shown);
-  EXPECT_EQ(interactive.box.text, L"Installation failed.");
-  EXPECT_TRUE(quiet.report.empty() && interactive.report.empty());
-  EXPECT_FALSE(PathExists(WorkingRoot() + L"setup.exe"));
   EXPECT_EQ(ReadFileBytes(held), "held");
+}
+
+// Removal passes over "." and ".." only: a stale root of dot-named entries
+// is taken away, and the run works in the usual root.
+TEST_F(Hardening, StaleRootOfDotNamedEntriesIsRemoved) {
+  MakeFolder(WorkingRoot());
+  MakeFolder(WorkingRoot() + L".hidden");
+  WriteFileBytes(WorkingRoot() + L".keep", "");
+  WriteFileBytes(WorkingRoot() + L".hidden\\.keep", "");
+  InstallerRun run = RunInstaller(L"-u1");
+  EXPECT_EQ(run.exitCode, 0);
+  std::string root = Narrow(WorkingRoot());
+  root.pop_back();
+  EXPECT_EQ(ReportValues(run.report, "current-folder"), std::vector<std::string>{root});
+  EXPECT_TRUE(ProductFoldersInBase().empty());
 }
 
 TEST_F(Hardening, FileOfTheTreeHeldOpenAtRemovalKeepsTheSetupsResult) {
@@ -191,6 +210,64 @@ TEST_F(Hardening, LibraryBesideTheInstallerIsNotLoaded) {
   EXPECT_EQ(ReportValues(run.cleanupReport, "cleanup-loaded"),
             std::vector<std::string>{SystemLibrary("dwmapi.dll")});
   EXPECT_EQ(ReadFileBytes(downloads / L"planted.txt"), "");
+}
+
+// Every started program begins in the working root with an environment of
+// the machine's and the run's, whatever the user's says: a library of a
+// name found nowhere in the system, beside the installer and in a folder on
+// the user's PATH, is never loaded, and the user's folders are nowhere.
+TEST_F(Hardening, StartedProgramsInheritNothingTheUserControls) {
+  ScratchFolder user;
+  const std::wstring downloads = user / L"downloads";
+  const std::wstring bin = user / L"bin";
+  MakeFolder(downloads);
+  MakeFolder(bin);
+  for (const std::wstring& folder : {downloads, bin}) {
+    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\planted_library.dll").c_str(),
+                          (folder + L"\\quillane_planted.dll").c_str(), FALSE));
+  }
+  environment_.Set(L"QUILLANE_PLANTED_REPORT", user / L"planted.txt");
+  environment_.Set(L"QUILLANE_SAMPLE_LOAD", L"quillane_planted.dll");
+  environment_.PointTemporaryFolderAt(user.Path());
+  wchar_t path[32768];
+  GetEnvironmentVariableW(L"PATH", path, 32768);
+  environment_.Set(L"PATH", bin + L";" + path);
+  environment_.Set(L"windir", user.Path());
+  environment_.Set(L"ComSpec", bin + L"\\cmd.exe");
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(downloads.c_str()));
+  InstallerRun install = RunInstaller(L"-u1");
+  InstallerRun cleanup = RunInstaller(L"-u3");
+  SetCurrentDirectoryW(previous);
+
+  wchar_t windows[MAX_PATH];
+  GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  std::string root = Narrow(WorkingRoot());
+  root.pop_back();
+  const std::string base = Narrow(WorkingBase());
+  for (const auto& [report, prefix] : {std::pair{install.report, std::string()},
+                                       std::pair{cleanup.auxReport, std::string("aux-")}}) {
+    SCOPED_TRACE(prefix.empty() ? "the inner setup" : "the auxiliary setup");
+    const auto value = [&](const char* key) {
+      const std::vector<std::string> values = ReportValues(report, prefix + key);
+      return values.size() == 1 ? values[0] : "(reported " + std::to_string(values.size()) + ")";
+    };
+    EXPECT_EQ(value("current-folder"), root);
+    const std::string temp = value("env-TEMP");
+    EXPECT_EQ(temp.rfind(base + "\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}.temp", 0), 0u) << temp;
+    EXPECT_EQ(value("env-TMP"), temp);
+    EXPECT_EQ(value("temp-writable"), "1");
+    EXPECT_EQ(value("env-windir"), Narrow(windows));
+    EXPECT_EQ(value("env-SystemRoot"), Narrow(windows));
+    EXPECT_EQ(value("env-ComSpec"), Narrow(windows) + "\\system32\\cmd.exe");
+    EXPECT_EQ(value("env-PATH").find(Narrow(user.Path())), std::string::npos) << value("env-PATH");
+  }
+  EXPECT_EQ(install.exitCode, 0);
+  EXPECT_EQ(cleanup.exitCode, 0);
+  EXPECT_EQ(ReportValues(install.report, "loaded"), std::vector<std::string>{"none"});
+  EXPECT_EQ(ReadFileBytes(user / L"planted.txt"), "");
+  EXPECT_TRUE(ProductFoldersInBase().empty());  // the temporary folder went with the root
 }
 
 // The user's temporary folder is the user's to change: TEMP of any text, and

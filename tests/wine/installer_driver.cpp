@@ -70,6 +70,19 @@ std::wstring WorkingBase() {
 
 std::wstring WorkingRoot() { return WorkingBase() + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\"; }
 
+std::vector<std::wstring> ProductFoldersInBase() {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE listing =
+      FindFirstFileW((WorkingBase() + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}*").c_str(), &found);
+  if (listing == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(found.cFileName);
+  } while (FindNextFileW(listing, &found));
+  FindClose(listing);
+  return names;
+}
+
 void ScopedEnvironment::Remember(const std::wstring& name) {
   if (saved_.count(name)) return;
   wchar_t value[32768];

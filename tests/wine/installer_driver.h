@@ -18,6 +18,9 @@ std::wstring SamplePayloadPath();
 // and the working tree the installer unpacks into there.
 std::wstring WorkingBase();
 std::wstring WorkingRoot();
+// The names in the working base that begin with the product code: the
+// run's own folders, and whatever someone else made there.
+std::vector<std::wstring> ProductFoldersInBase();
 
 // Sets environment variables for the children started while it lives.
 class ScopedEnvironment {

@@ -228,6 +228,19 @@ TEST_F(Installer, UnsupportedWindowsEndsBeforeAnythingElse) {
   }
 }
 
+// Run by no_display_test.sh in a Wine session without an X display: the
+// hidden window cannot be made, so no result could ever arrive, and a quiet
+// deployment must not read success.
+TEST(NoDisplay, RunWithoutItsWindowFailsAndUnpacksNothing) {
+  if (GetEnvironmentVariableW(L"QUILLANE_NO_DISPLAY", nullptr, 0) == 0) {
+    GTEST_SKIP() << "needs the display-less session of no_display_test.sh";
+  }
+  for (const wchar_t* mode : {L"-s1", L"", L"-u3"}) {
+    EXPECT_EQ(RunAndWait(InstallerPath(), mode), 1001) << Narrow(mode);
+  }
+  EXPECT_TRUE(ProductFoldersInBase().empty());
+}
+
 // A second instance: one that the test holds by the guard's name, and a real
 // running installer.
 TEST_F(Installer, SecondInstanceIsRefused) {

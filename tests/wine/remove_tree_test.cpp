@@ -52,15 +52,15 @@ TEST(DeleteTree, StopsAtAFileHeldOpenAndKeepsEverythingAboveIt) {
   EXPECT_TRUE(PathExists(root));
 }
 
-TEST(DeleteTree, DotNamedEntryIsKeptAndSoIsItsFolder) {
+TEST(DeleteTree, DotNamedEntriesGoLikeAnyOther) {
   ScratchFolder scratch;
   const std::wstring root = scratch / L"tree";
   MakeFolder(root);
-  MakeFolder(root + L"\\sub");
-  WriteFileBytes(root + L"\\sub\\.keep", "k");
-  EXPECT_EQ(DeleteTree(root.c_str()), 0);
-  EXPECT_TRUE(PathExists(root + L"\\sub\\.keep"));
-  EXPECT_TRUE(PathExists(root));
+  MakeFolder(root + L"\\.sub");
+  WriteFileBytes(root + L"\\.sub\\.keep", "k");
+  WriteFileBytes(root + L"\\..x", "x");
+  EXPECT_EQ(DeleteTree(root.c_str()), 1);
+  EXPECT_FALSE(PathExists(root));
 }
 
 TEST(DeleteTree, NeverActsOnWhatALinkInTheTreeNames) {

@@ -9,7 +9,7 @@ namespace {
 
 // Wine keeps no security descriptor on files, so the descriptor is checked
 // as the run builds it, with the platform's own query functions.
-TEST(WorkingRootSecurity, ProtectedWithThreeEntriesInheritedByAllBelow) {
+TEST(WorkingRootSecurity, OwnedByAdministratorsProtectedWithThreeEntriesInheritedByAllBelow) {
   quillane::UniqueLocal descriptor(quillane::BuildWorkingRootSecurity());
   ASSERT_TRUE(descriptor.Valid());
   SECURITY_DESCRIPTOR_CONTROL control = 0;
@@ -47,6 +47,11 @@ TEST(WorkingRootSecurity, ProtectedWithThreeEntriesInheritedByAllBelow) {
       {system, FILE_ALL_ACCESS},
       {user, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE},
   };
+  // Owned by Administrators, never by the user who made it.
+  PSID owner = nullptr;
+  ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor.Get(), &owner, &defaulted));
+  ASSERT_NE(owner, nullptr);
+  EXPECT_TRUE(EqualSid(owner, administrators));
   for (DWORD index = 0; index < 3; ++index) {
     SCOPED_TRACE(testing::Message() << "entry " << index);
     void* entry = nullptr;

@@ -59,7 +59,7 @@ bool WaitAnsweringSentMessages(HANDLE process, DWORD milliseconds) {
 }  // namespace
 
 int RunSetupProgram(HWND notifyWindow, const wchar_t* programPath, const wchar_t* arguments,
-                    size_t argumentsLength) {
+                    size_t argumentsLength, const StartPlace& place) {
   // The whole program path is tested, not just its drive.
   if (_waccess(programPath, 0) != 0) return kNothingStarted;
   LaunchCommand command;
@@ -80,8 +80,9 @@ int RunSetupProgram(HWND notifyWindow, const wchar_t* programPath, const wchar_t
   // without quotation marks, and a temporary folder with a blank in it
   // ("C:\Documents and Settings\...") would otherwise start "C:\Documents.exe"
   // where one has been planted.
-  if (!CreateProcessW(programPath, AsWide(command.Data()), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &child)) {
+  if (!CreateProcessW(programPath, AsWide(command.Data()), nullptr, nullptr, FALSE,
+                      CREATE_UNICODE_ENVIRONMENT, const_cast<wchar_t*>(place.environment),
+                      place.currentFolder, &startup, &child)) {
     return kNothingStarted;
   }
   UniqueHandle process(child.hProcess);

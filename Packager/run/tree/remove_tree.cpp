@@ -39,6 +39,7 @@ bool EntryPath(const wchar_t* folder, const wchar_t* name, WideString& path) {
   return path.Assign(AsUnits(folder)) && path.Append(u'\\') && path.Append(AsUnits(name));
 }
 
+// The empty-folder check passes over every name that begins with a dot.
 bool IsDotName(const WIN32_FIND_DATAW& entry) { return entry.cFileName[0] == L'.'; }
 
 // A folder of its own: a link to a folder is not one, whatever it names.
@@ -125,7 +126,8 @@ int DeleteContents(const wchar_t* folder, const WideString& folderName) {
   UniqueFind listing(FindFirstFileW(AsWide(ListingPattern(folder).CStr()), &found));
   if (!listing.Valid()) return 1;
   do {
-    if (IsDotName(found)) continue;
+    // A dot-named entry of a stale tree goes like any other.
+    if (IsSelfOrParentName(AsUnits(found.cFileName))) continue;
     WideString path;
     WideString name(folderName);
     if (!EntryPath(folder, found.cFileName, path) ||

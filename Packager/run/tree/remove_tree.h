@@ -10,8 +10,8 @@
 namespace quillane {
 
 // Deletes the folder with everything under it, clearing read-only and other
-// marks first. Entries whose names begin with "." are left alone, so a folder
-// holding one cannot be removed. 1 when the folder itself was removed, else 0.
+// marks first; every entry but "." and ".." goes, dot-named ones too. 1 when
+// the folder itself was removed, else 0.
 int DeleteTree(const wchar_t* folder);
 
 // Removes the folder only when it holds no files and no sub-folders (entries

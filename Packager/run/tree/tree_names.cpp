@@ -21,6 +21,19 @@ bool IsPlainEntryName(const Unit* name) {
   return length > 0 && !IsDotOrDotDot(name, length);
 }
 
+bool IsSelfOrParentName(const Unit* name) {
+  return IsDotOrDotDot(name, TextLengthBounded(name, 3));
+}
+
+bool ComposeFreshFolderName(const WideString& preferred, uint64_t random, WideString& name) {
+  static const char16_t kDigits[] = u"0123456789abcdef";
+  if (!name.Assign(preferred.CStr(), preferred.Length()) || !name.Append(u'.')) return false;
+  for (int shift = 60; shift >= 0; shift -= 4) {
+    if (!name.Append(kDigits[(random >> shift) & 0xF])) return false;
+  }
+  return true;
+}
+
 bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name) {
   size_t end = TextLength(path);
   while (end > 0 && IsSeparator(path[end - 1])) --end;

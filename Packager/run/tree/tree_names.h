@@ -4,6 +4,8 @@
 // followed by its own; a link, or a path through one, reaches another name.
 #pragma once
 
+#include <cstdint>
+
 #include "base/wide_string.h"
 
 namespace quillane {
@@ -17,6 +19,15 @@ bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name);
 // Whether the text names one entry of a folder: not empty, not "." or "..",
 // and without a separator or ":" (a drive or a stream).
 bool IsPlainEntryName(const Unit* name);
+
+// Whether a listed name is the folder itself or the one above ("." or
+// ".."), the only entries a walk of the tree passes over.
+bool IsSelfOrParentName(const Unit* name);
+
+// The name of a folder of the run's own whose preferred name is taken:
+// `preferred`, "." and the 64 random bits as 16 lower-case hex digits,
+// which nobody can know before the run. False when memory runs out.
+bool ComposeFreshFolderName(const WideString& preferred, uint64_t random, WideString& name);
 
 // Appends one entry's name to its folder's platform name, with one separator
 // (a volume root's name already ends with one).

@@ -1,6 +1,7 @@
 #include "run/tree/working_root.h"
 
 #include <sddl.h>
+#include <wincrypt.h>
 #include <winternl.h>
 
 #include "base/path_buffer.h"
@@ -9,6 +10,10 @@
 
 namespace quillane {
 namespace {
+
+// Fresh names tried after the fixed one; each is new to everyone but a
+// squatter who creates folders faster than the run can guess again.
+constexpr int kFreshNameAttempts = 4;
 
 // The token's user as SDDL text ("S-1-5-21-..."), or empty.
 WideString TokenUserText() {
@@ -29,46 +34,29 @@ WideString TokenUserText() {
   return text;
 }
 
-}  // namespace
-
-PSECURITY_DESCRIPTOR BuildWorkingRootSecurity() {
-  const WideString user = TokenUserText();
-  // Numeric rights (FILE_ALL_ACCESS; FILE_GENERIC_READ | FILE_GENERIC_EXECUTE),
-  // which every SDDL reader since Windows 2000 takes.
-  WideString sddl(u"D:P(A;OICI;0x1f01ff;;;BA)(A;OICI;0x1f01ff;;;SY)(A;OICI;0x1200a9;;;");
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (user.Empty() || !sddl.Append(user) || !sddl.Append(u')') ||
-      !ConvertStringSecurityDescriptorToSecurityDescriptorW(AsWide(sddl.CStr()), SDDL_REVISION_1,
-                                                            &descriptor, nullptr)) {
-    return nullptr;
+// 64 bits from the platform's random source.
+bool ReadRandom(uint64_t& random) {
+  HCRYPTPROV provider = 0;
+  if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL,
+                            CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
+    return false;
   }
-  return descriptor;
+  const bool read = CryptGenRandom(provider, sizeof(random), reinterpret_cast<BYTE*>(&random));
+  CryptReleaseContext(provider, 0);
+  return read;
 }
 
-bool CreateOwnWorkingRoot(const WideString& base, const WideString& name, WideString& root,
-                          UniqueFile& hold) {
-  hold.Reset();
-  if (!IsAbsoluteDrivePath(base.CStr()) || !IsPlainEntryName(name.CStr()) ||
-      !root.Assign(base.CStr(), base.Length()) || !root.Append(name) || !root.Append(u'\\')) {
-    return false;
-  }
-  UniqueFile baseFolder;
-  if (!OpenOwnFolder(AsWide(base.CStr()), FILE_READ_ATTRIBUTES | FILE_TRAVERSE | SYNCHRONIZE,
-                     baseFolder)) {
-    return false;
-  }
-  DeleteTree(AsWide(root.CStr()));
-  UniqueLocal security(BuildWorkingRootSecurity());
-  if (!security.Valid()) return false;
-
-  // Created by its name in the base folder that was checked above.
+// Creates the folder `name` in the open base folder in one call: it fails
+// when anything is at the name, follows no link, applies `security`, and
+// the folder stays open without delete sharing in `hold`.
+bool CreateHeldFolder(HANDLE baseFolder, const WideString& name, PSECURITY_DESCRIPTOR security,
+                      UniqueFile& hold) {
   UNICODE_STRING objectName;
   objectName.Buffer = const_cast<PWSTR>(AsWide(name.CStr()));
   objectName.Length = static_cast<USHORT>(name.Length() * sizeof(WCHAR));
   objectName.MaximumLength = objectName.Length;
   OBJECT_ATTRIBUTES object;
-  InitializeObjectAttributes(&object, &objectName, OBJ_CASE_INSENSITIVE, baseFolder.Get(),
-                             security.Get());
+  InitializeObjectAttributes(&object, &objectName, OBJ_CASE_INSENSITIVE, baseFolder, security);
   IO_STATUS_BLOCK status;
   HANDLE created = INVALID_HANDLE_VALUE;
   const NTSTATUS outcome = NtCreateFile(
@@ -80,9 +68,73 @@ bool CreateOwnWorkingRoot(const WideString& base, const WideString& name, WideSt
   return true;
 }
 
-void RemoveOwnWorkingRoot(const WideString& root, UniqueFile& hold) {
-  hold.Reset();
-  DeleteTree(AsWide(root.CStr()));
+// A folder of the run's own in the base: at `preferred` once whatever is
+// there has been removed, otherwise at a fresh name. `path` is base + its
+// name.
+bool CreateOwnFolder(const WideString& base, HANDLE baseFolder, const WideString& preferred,
+                     PSECURITY_DESCRIPTOR security, WideString& path, UniqueFile& hold) {
+  WideString name(preferred);
+  for (int attempt = 0; attempt <= kFreshNameAttempts; ++attempt) {
+    uint64_t random = 0;
+    if (attempt > 0 && (!ReadRandom(random) || !ComposeFreshFolderName(preferred, random, name))) {
+      return false;
+    }
+    if (!path.Assign(base.CStr(), base.Length()) || !path.Append(name)) return false;
+    if (attempt == 0) DeleteTree(AsWide(path.CStr()));
+    if (CreateHeldFolder(baseFolder, name, security, hold)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+PSECURITY_DESCRIPTOR BuildWorkingRootSecurity() {
+  const WideString user = TokenUserText();
+  // Numeric rights (FILE_ALL_ACCESS; FILE_GENERIC_READ | FILE_GENERIC_EXECUTE),
+  // which every SDDL reader since Windows 2000 takes.
+  WideString sddl(u"O:BAD:P(A;OICI;0x1f01ff;;;BA)(A;OICI;0x1f01ff;;;SY)(A;OICI;0x1200a9;;;");
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (user.Empty() || !sddl.Append(user) || !sddl.Append(u')') ||
+      !ConvertStringSecurityDescriptorToSecurityDescriptorW(AsWide(sddl.CStr()), SDDL_REVISION_1,
+                                                            &descriptor, nullptr)) {
+    return nullptr;
+  }
+  return descriptor;
+}
+
+bool CreateWorkingFolders(const WideString& base, const WideString& productCode,
+                          WorkingFolders& folders) {
+  RemoveWorkingFolders(folders);
+  WideString temporaryName(productCode);
+  if (!IsAbsoluteDrivePath(base.CStr()) || !IsPlainEntryName(productCode.CStr()) ||
+      !temporaryName.Append(u".temp")) {
+    return false;
+  }
+  UniqueFile baseFolder;
+  if (!OpenOwnFolder(AsWide(base.CStr()), FILE_READ_ATTRIBUTES | FILE_TRAVERSE | SYNCHRONIZE,
+                     baseFolder)) {
+    return false;
+  }
+  UniqueLocal security(BuildWorkingRootSecurity());
+  if (security.Valid() &&
+      CreateOwnFolder(base, baseFolder.Get(), productCode, security.Get(), folders.root,
+                      folders.rootHold) &&
+      folders.root.Append(u'\\') &&
+      CreateOwnFolder(base, baseFolder.Get(), temporaryName, security.Get(), folders.temporary,
+                      folders.temporaryHold)) {
+    return true;
+  }
+  RemoveWorkingFolders(folders);
+  return false;
+}
+
+void RemoveWorkingFolders(WorkingFolders& folders) {
+  const bool rootMade = folders.rootHold.Valid();
+  const bool temporaryMade = folders.temporaryHold.Valid();
+  folders.rootHold.Reset();
+  folders.temporaryHold.Reset();
+  if (rootMade) DeleteTree(AsWide(folders.root.CStr()));
+  if (temporaryMade) DeleteTree(AsWide(folders.temporary.CStr()));
 }
 
 }  // namespace quillane
