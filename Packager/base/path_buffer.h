@@ -13,12 +13,6 @@ namespace quillane {
 // The classic Windows path buffer: 259 characters and the terminator.
 constexpr size_t kPathUnits = 260;
 
-// Whether the path is absolute on a drive: a letter, ":" and a separator.
-inline bool IsAbsoluteDrivePath(const Unit* path) {
-  const bool letter = (path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z');
-  return letter && path[1] == u':' && (path[2] == u'\\' || path[2] == u'/');
-}
-
 template <size_t Capacity>
 class PathBuffer {
   static_assert(Capacity > 0, "room for the terminator is needed");

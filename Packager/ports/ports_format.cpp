@@ -52,6 +52,12 @@ class LineBuilder {
 
 }  // namespace
 
+bool IsWrittenWhole(const PortsFileWritten& written) {
+  return !written.streamFailed && written.streamLength >= 0 && written.closed &&
+         written.sizeRead &&
+         written.sizeOnDisk == static_cast<unsigned long long>(written.streamLength);
+}
+
 bool ShouldWritePortLine(uint32_t port, bool enabledRead, uint32_t enabled) {
   return port >= 1 && port <= 40 && (!enabledRead || enabled == 1);
 }

@@ -42,4 +42,21 @@ struct VirtualPortLine {
 // "<name>=<%04d>,<%04d>,v1,...,v8,<id>\n"; false when it does not fit.
 bool FormatVirtualPortLine(const VirtualPortLine& line, char* out, size_t capacity);
 
+// What the writing of PORTS.dat left: whether the stream reported an error,
+// its position at the end (negative when unknown), whether it closed
+// cleanly, and the file's size on disk as read afterwards.
+struct PortsFileWritten {
+  bool streamFailed;
+  long long streamLength;
+  bool closed;
+  bool sizeRead;
+  unsigned long long sizeOnDisk;
+};
+
+// Whether PORTS.dat was written whole: the inner setup renumbers the user's
+// ports from it, so a file cut short is a failure. A C runtime may take a
+// short write on a full disk for success, so the size on disk must equal
+// the stream's own length.
+bool IsWrittenWhole(const PortsFileWritten& written);
+
 }  // namespace quillane

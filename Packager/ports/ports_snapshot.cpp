@@ -90,7 +90,7 @@ void ForEachSubkey(HKEY key, Visit visit) {
 void WritePortLineIfEnabled(FILE* stream, HKEY parameters, const char* portValue,
                             const char* enabledValue, PortFamily family, const char* instance) {
   uint32_t port = 0;
-  if (!ReadNumber(parameters, portValue, port) || port < 1 || port > 40) return;
+  if (!ReadNumber(parameters, portValue, port)) return;
   uint32_t enabled = 0;
   const bool enabledRead = ReadNumber(parameters, enabledValue, enabled);
   if (!ShouldWritePortLine(port, enabledRead, enabled)) return;
@@ -171,6 +171,24 @@ void WriteVirtualPortsSection(FILE* stream) {
   UniqueKey ports;
   if (!OpenKey(kVirtualPortsKey, ports)) return;
   ForEachSubkey(ports.Get(), [&](const char* instance) { WriteVirtualPortLine(stream, instance); });
+}
+
+bool WritePortsFile(const wchar_t* path) {
+  FILE* stream = _wfopen(path, L"wt");
+  if (!stream) return false;
+  WritePortsSection(stream);
+  WriteVirtualPortsSection(stream);
+  PortsFileWritten written = {};
+  written.streamLength = ftell(stream);
+  written.streamFailed = ferror(stream) != 0;
+  written.closed = fclose(stream) == 0;
+  WIN32_FILE_ATTRIBUTE_DATA onDisk;
+  written.sizeRead = GetFileAttributesExW(path, GetFileExInfoStandard, &onDisk) != 0;
+  if (written.sizeRead) {
+    written.sizeOnDisk =
+        (static_cast<unsigned long long>(onDisk.nFileSizeHigh) << 32) | onDisk.nFileSizeLow;
+  }
+  return IsWrittenWhole(written);
 }
 
 }  // namespace quillane

@@ -13,4 +13,8 @@ void WritePortsSection(FILE* stream);
 // "[QLANE]" and a line for each root-enumerated port of the port emulator.
 void WriteVirtualPortsSection(FILE* stream);
 
+// PORTS.dat at `path`, created or truncated as text, with both sections;
+// true only when it was written whole.
+bool WritePortsFile(const wchar_t* path);
+
 }  // namespace quillane

@@ -1,7 +1,6 @@
 #include "probe/known_folders.h"
 
 #include "base/path_buffer.h"
-#include "probe/working_base.h"
 
 namespace quillane {
 namespace {
@@ -31,11 +30,8 @@ WideString GetWindowsFolder() {
   const UINT length = GetSystemWindowsDirectoryW(AsWide(windows.Data()), kPathUnits);
   if (length == 0 || length >= kPathUnits) return WideString();
   windows.AdoptWrittenText();
-  if (!IsAbsoluteDrivePath(windows.CStr())) return WideString();
   return WideString(windows.CStr(), windows.Length());
 }
-
-WideString GetWorkingBase() { return ChooseWorkingBase(GetWindowsFolder().CStr()); }
 
 WideString ReadMachinePath() {
   WideString path;

@@ -7,12 +7,8 @@
 
 namespace quillane {
 
-// The Windows folder's Temp folder (ending in a backslash), or empty when the
-// Windows folder cannot be read or is no absolute path on a drive.
-WideString GetWorkingBase();
-
 // The machine's Windows folder (GetSystemWindowsDirectoryW), or empty when
-// it cannot be read or is no absolute path on a drive.
+// it cannot be read.
 WideString GetWindowsFolder();
 
 // The machine's own PATH as the system environment stores it (HKLM

@@ -88,8 +88,7 @@ int IsWindows2000() {
 }
 
 int IsSupportedOs(int32_t allowWindows2000) {
-  if (IsWindows2000() == 1 && allowWindows2000 == 0) return 0;
-  OSVERSIONINFOW version = QueryVersion();
+  const OSVERSIONINFOW version = QueryVersion();
   return IsSupportedVersion(version.dwMajorVersion, version.dwMinorVersion, allowWindows2000) ? 1
                                                                                             : 0;
 }
@@ -118,15 +117,6 @@ int IsUserAdmin() {
   }
   HeapFree(GetProcessHeap(), 0, buffer);
   return isAdmin;
-}
-
-int IsWow64() {
-  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
-  BOOL answer = FALSE;
-  auto isWow64Process = LookUpKernelExport<IsWow64ProcessFunction>("IsWow64Process");
-  if (!isWow64Process) return 0;
-  if (!isWow64Process(GetCurrentProcess(), &answer)) return 0;
-  return answer ? 1 : 0;
 }
 
 void SetTokenFunctionsForTesting(const TokenFunctions* functions) {

@@ -1,6 +1,5 @@
-// Facts about the running system that gate the run: its Windows version,
-// whether the user is an administrator, and whether a 32-bit process runs on
-// 64-bit Windows.
+// The gates of the run: whether it may run on this Windows version, and
+// whether the user is an administrator.
 #pragma once
 
 #include <cstdint>
@@ -20,10 +19,6 @@ int IsSupportedOs(int32_t allowWindows2000);
 // deny-only, as an unelevated administrator's token lists it); 0 otherwise
 // and on any failing call.
 int IsUserAdmin();
-
-// Non-zero when this 32-bit process runs under WOW64; 0 when it does not or
-// when the platform cannot tell.
-int IsWow64();
 
 // The token calls of IsUserAdmin. A test replaces them to reach answers that
 // a real system cannot be made to give (a user who is no administrator, a

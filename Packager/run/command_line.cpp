@@ -134,4 +134,18 @@ const Unit* SkipProgramName(const Unit* commandLine) {
   return at;
 }
 
+WideString BuildInnerSetupArguments(const WideString& innerSetupOptions,
+                                    const WideString& windowLinkOption,
+                                    const WideString& commandLine) {
+  WideString arguments(innerSetupOptions);
+  arguments.Append(u" \"");
+  arguments.Append(windowLinkOption);
+  if (TextLengthBounded(commandLine.CStr(), 1024) != 0) {
+    arguments.Append(u' ');
+    arguments.Append(commandLine);
+  }
+  arguments.Append(u'"');
+  return arguments;
+}
+
 }  // namespace quillane

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "base/wide_string.h"
-#include "run/result_code.h"
+#include "base/result_code.h"
 
 namespace quillane {
 
@@ -51,6 +51,14 @@ PortOptions ReadPortOptions(const WideString& commandLine, RunMode mode);
 
 // 106 for the same port twice, 107 for a KV port without a KP port, else 0.
 ResultCode CheckPortPair(const PortOptions& ports);
+
+// innerSetupOptions, a blank, a double quote, the window link, then (only
+// for a non-empty command line) a blank and the whole command line, and a
+// closing double quote. The command line counts as empty when its first 1024
+// units hold no character.
+WideString BuildInnerSetupArguments(const WideString& innerSetupOptions,
+                                    const WideString& windowLinkOption,
+                                    const WideString& commandLine);
 
 // The number that follows an option word found at `position`: the text from
 // position + 7 to the first blank, converted as wcstol(base 10) converts it,

@@ -17,4 +17,14 @@ SetupOutcome JudgeSetupEnd(uint32_t exitCode, bool resultPosted, uint32_t lastPo
   return {kSuccess, false};
 }
 
+SetupOutcome JudgeInstallRun(bool treeReady, const SetupEnd& end) {
+  if (!treeReady) return {kInstallFailed, true};
+  return JudgeSetupEnd(end.exitCode, end.resultPosted, end.lastPosted);
+}
+
+SetupOutcome JudgeCleanupRun(bool treeReady, bool libraryCalled, const SetupEnd& end) {
+  if (!treeReady || !libraryCalled) return {kInstallFailed, true};
+  return JudgeSetupEnd(end.exitCode, end.resultPosted, end.lastPosted);
+}
+
 }  // namespace quillane

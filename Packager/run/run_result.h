@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "run/result_code.h"
+#include "base/result_code.h"
 
 namespace quillane {
 
@@ -24,5 +24,23 @@ struct SetupOutcome {
 // one. Nothing posted is success, except after an exception or a forced end
 // (an NTSTATUS error value, 0xC0000000 and above), which fails.
 SetupOutcome JudgeSetupEnd(uint32_t exitCode, bool resultPosted, uint32_t lastPosted);
+
+// How a started setup ended: its exit code (2 also when nothing could be
+// started) and the last result it posted, if any.
+struct SetupEnd {
+  uint32_t exitCode;
+  bool resultPosted;
+  uint32_t lastPosted;
+};
+
+// The install branch: a failure when its tree was not made ready (folders,
+// files, PORTS.dat; nothing was started then), otherwise as the setup ended.
+SetupOutcome JudgeInstallRun(bool treeReady, const SetupEnd& end);
+
+// The clean-up branch: a failure when its tree was not ready; otherwise as
+// the auxiliary setup ended, and a failure as well when the clean-up library
+// could not be loaded or lacks its export (the auxiliary setup has run all
+// the same).
+SetupOutcome JudgeCleanupRun(bool treeReady, bool libraryCalled, const SetupEnd& end);
 
 }  // namespace quillane

@@ -9,12 +9,14 @@
 #include "probe/instance_guard.h"
 #include "probe/known_folders.h"
 #include "probe/platform_gates.h"
+#include "probe/wow64_probe.h"
+#include "run/cleanup_branch.h"
 #include "run/command_line.h"
 #include "run/launch/launcher.h"
 #include "run/launch/library_search.h"
-#include "run/launch/setup_arguments.h"
+#include "run/launch/window_messages.h"
 #include "run/launch/start_environment.h"
-#include "run/result_code.h"
+#include "base/result_code.h"
 #include "run/run_result.h"
 #include "run/tree/manifest.h"
 #include "run/tree/remove_tree.h"
@@ -40,7 +42,6 @@ constinit uint32_t exitCodeSlot = 0;
 constinit bool resultReceived = false;  // whether message 1024 arrived at all
 constinit int32_t allowWindows2000 = 0;
 constinit wchar_t windowTitle[kWindowTextUnits] = {};
-constinit wchar_t windowClassName[kWindowTextUnits] = {};
 constinit WideString innerSetupOptions;
 constinit WideString windowLinkOption;
 
@@ -58,12 +59,27 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
   }
 }
 
-void ShowResultBox(int32_t result) {
-  WideString text = GetResultMessage(result);
+void ShowResultBox(const MessageCatalogue& catalogue, int32_t result) {
+  WideString text = GetResultMessage(catalogue, result);
   MessageBoxW(nullptr, AsWide(text.CStr()), kProgramCaption, MB_ICONERROR);
 }
 
-HWND CreateMainWindow(HINSTANCE instance) {
+// Handles what is queued for the run's windows once a setup has ended: its
+// results (1024) and the launcher's end notice (1025), in the order they
+// were posted; the quit that 1025 asks for ends it, and so does an empty
+// queue when nothing was started. Nothing is left for a message box's own
+// loop, which the quit would close at once.
+void HandleQueuedMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+// The class name is the single-instance guard's name, so that a second
+// instance finds this window by it.
+HWND CreateMainWindow(HINSTANCE instance, const WideString& className) {
   WNDCLASSEXW windowClass;
   ZeroMemory(&windowClass, sizeof(windowClass));
   windowClass.cbSize = sizeof(windowClass);
@@ -73,10 +89,10 @@ HWND CreateMainWindow(HINSTANCE instance) {
   windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kClassIconId));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = windowClassName;
+  windowClass.lpszClassName = AsWide(className.CStr());
   windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(kClassIconId));
   RegisterClassExW(&windowClass);
-  HWND window = CreateWindowExW(0, windowClassName, windowTitle, WS_OVERLAPPEDWINDOW,
+  HWND window = CreateWindowExW(0, AsWide(className.CStr()), windowTitle, WS_OVERLAPPEDWINDOW,
                                 CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance,
                                 nullptr);
   if (window) {
@@ -90,7 +106,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
 // started programs' temporary folder beside it, made new and held for the
 // run.
 bool CreateWorkingFolders(WorkingFolders& folders) {
-  return CreateWorkingFolders(GetWorkingBase(), LoadLocalString(kProductCodeId), folders);
+  return CreateWorkingFolders(LoadLocalString(kProductCodeId), folders);
 }
 
 // The environment of every started program: the installer's, with the
@@ -120,54 +136,41 @@ bool ComposeExistingPath(const WideString& root, uint32_t nameId, PathBuffer<kPa
          _waccess(AsWide(path.CStr()), 0) == 0;
 }
 
-// PORTS.dat beside the inner setup, written whole or reported as failed: the
-// inner setup renumbers the user's ports from it. The C runtime may take a
-// short write on a full disk for success, so the file's size on disk is
-// compared with the stream's own position before it was closed.
-bool WritePortsSnapshot(const WideString& root) {
-  WideString path(root);
-  if (!path.Append(u"PORTS.dat")) return false;
-  FILE* stream = _wfopen(AsWide(path.CStr()), L"wt");
-  if (!stream) return false;
-  WritePortsSection(stream);
-  WriteVirtualPortsSection(stream);
-  const long length = ftell(stream);
-  const bool written = !ferror(stream) && length >= 0;
-  if (fclose(stream) != 0 || !written) return false;
-  WIN32_FILE_ATTRIBUTE_DATA onDisk;
-  return GetFileAttributesExW(AsWide(path.CStr()), GetFileExInfoStandard, &onDisk) &&
-         onDisk.nFileSizeHigh == 0 && onDisk.nFileSizeLow == static_cast<DWORD>(length);
-}
-
 // Starts and supervises a setup program in the working root, with the
-// run's own environment; kSuccess once it was started (its end is judged
-// after the message loop, from `exitCode` and what it posted),
-// kInstallFailed when nothing was started or it ended with 2.
-int32_t RunSetup(const WorkingFolders& folders, const PathBuffer<kPathUnits>& path,
-                 const wchar_t* arguments, size_t length, uint32_t& exitCode) {
+// run's own environment; how it ended (exit code 2 when nothing could be
+// started) is judged once the queued messages have been handled.
+SetupEnd RunSetup(const WorkingFolders& folders, const PathBuffer<kPathUnits>& path,
+                  const wchar_t* arguments, size_t length) {
+  SetupEnd end = {static_cast<uint32_t>(kNothingStarted), false, 0};
   WideString environment;
-  if (!ComposeStartEnvironment(folders, environment)) return kInstallFailed;
+  if (!ComposeStartEnvironment(folders, environment)) return end;
   const StartPlace place = {AsWide(folders.root.CStr()), AsWide(environment.CStr())};
-  exitCode = static_cast<uint32_t>(
+  end.exitCode = static_cast<uint32_t>(
       RunSetupProgram(mainWindow, AsWide(path.CStr()), arguments, length, place));
-  return exitCode == kNothingStarted ? kInstallFailed : kSuccess;
+  return end;
 }
 
-int32_t RunInstallBranch(const WideString& commandLine, uint32_t& setupExitCode) {
+// The install branch: tree, PORTS.dat beside the inner setup, the setup.
+SetupOutcome RunInstallBranch(const WideString& commandLine) {
   WorkingFolders folders;
-  if (!CreateWorkingFolders(folders)) return kInstallFailed;
-  const WideString& root = folders.root;
+  SetupEnd end = {};
   PathBuffer<kPathUnits> setupPath;
-  if (!UnpackInstallPayload(root) || !ComposeExistingPath(root, kInnerSetupNameId, setupPath) ||
-      !WritePortsSnapshot(root)) {
-    RemoveWorkingFolders(folders);
-    return kInstallFailed;
+  WideString portsPath;
+  const bool treeReady =
+      CreateWorkingFolders(folders) && UnpackInstallPayload(folders.root) &&
+      ComposeExistingPath(folders.root, kInnerSetupNameId, setupPath) &&
+      portsPath.Assign(folders.root.CStr(), folders.root.Length()) &&
+      portsPath.Append(u"PORTS.dat") && WritePortsFile(AsWide(portsPath.CStr()));
+  if (treeReady) {
+    WideString arguments =
+        BuildInnerSetupArguments(innerSetupOptions, windowLinkOption, commandLine);
+    end = RunSetup(folders, setupPath, AsWide(arguments.CStr()), arguments.Length());
   }
-  WideString arguments = BuildInnerSetupArguments(innerSetupOptions, windowLinkOption, commandLine);
-  const int32_t result =
-      RunSetup(folders, setupPath, AsWide(arguments.CStr()), arguments.Length(), setupExitCode);
   RemoveWorkingFolders(folders);
-  return result;
+  HandleQueuedMessages();
+  end.resultPosted = resultReceived;
+  end.lastPosted = exitCodeSlot;
+  return JudgeInstallRun(treeReady, end);
 }
 
 // Whether the clean-up library loaded and its export was called.
@@ -180,34 +183,37 @@ bool CallCleanupLibrary(const wchar_t* libraryPath) {
   return true;
 }
 
-// A program folder that was not found is skipped: "\VARNO" alone would name
-// a folder at the root of the current drive.
-void RemoveEmptyProgramFolder(WideString folder) {
-  if (folder.Empty() || !folder.Append(u"\\VARNO")) return;
-  RemoveEmptyFolder(AsWide(folder.CStr()));
+void RemoveLeftoverFolder(const WideString& programFolder) {
+  WideString leftover;
+  if (ComposeLeftoverFolder(programFolder, leftover)) RemoveEmptyFolder(AsWide(leftover.CStr()));
 }
 
-int32_t RunCleanupBranch(uint32_t& setupExitCode) {
-  int32_t result = kInstallFailed;
+// The clean-up branch: the tree of the clean-up files, the library's
+// export, the auxiliary setup, and the leftover program folders whatever
+// happened before.
+SetupOutcome RunCleanupBranch() {
   WorkingFolders folders;
-  if (CreateWorkingFolders(folders)) {
-    const WideString& root = folders.root;
-    // Both files are tested, the auxiliary setup first.
-    PathBuffer<kPathUnits> auxiliaryPath;
-    PathBuffer<kPathUnits> libraryPath;
-    const uint32_t auxiliaryId = IsWow64() ? kAuxiliarySetup64NameId : kAuxiliarySetup32NameId;
-    if (UnpackCleanupPayload(root) && ComposeExistingPath(root, auxiliaryId, auxiliaryPath) &&
-        ComposeExistingPath(root, kCleanupLibraryNameId, libraryPath)) {
-      // The auxiliary setup runs even when the library could not be called.
-      const bool cleaned = CallCleanupLibrary(AsWide(libraryPath.CStr()));
-      result = RunSetup(folders, auxiliaryPath, L"/9", 2, setupExitCode);
-      if (!cleaned) result = kInstallFailed;
-    }
-    RemoveWorkingFolders(folders);
+  SetupEnd end = {};
+  bool libraryCalled = false;
+  // Both files are tested, the auxiliary setup first.
+  PathBuffer<kPathUnits> auxiliaryPath;
+  PathBuffer<kPathUnits> libraryPath;
+  const bool treeReady =
+      CreateWorkingFolders(folders) && UnpackCleanupPayload(folders.root) &&
+      ComposeExistingPath(folders.root, ChooseAuxiliarySetupNameId(IsWow64() != 0),
+                          auxiliaryPath) &&
+      ComposeExistingPath(folders.root, kCleanupLibraryNameId, libraryPath);
+  if (treeReady) {
+    libraryCalled = CallCleanupLibrary(AsWide(libraryPath.CStr()));
+    end = RunSetup(folders, auxiliaryPath, L"/9", 2);
   }
-  RemoveEmptyProgramFolder(GetProgramFilesFolder());
-  RemoveEmptyProgramFolder(GetCommonProgramsFolder());
-  return result;
+  RemoveWorkingFolders(folders);
+  RemoveLeftoverFolder(GetProgramFilesFolder());
+  RemoveLeftoverFolder(GetCommonProgramsFolder());
+  HandleQueuedMessages();
+  end.resultPosted = resultReceived;
+  end.lastPosted = exitCodeSlot;
+  return JudgeCleanupRun(treeReady, libraryCalled, end);
 }
 
 }  // namespace
@@ -220,7 +226,7 @@ int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
   exitCodeSlot = 0;
   resultReceived = false;
   allowWindows2000 = 0;
-  InitMessageCatalogue(GetUserDefaultLangID());
+  const MessageCatalogue catalogue = InitMessageCatalogue(GetUserDefaultLangID());
   const WideString commandLine(AsUnits(commandLineText ? commandLineText : L""));
   const RunMode mode = DetectRunMode(commandLine, GetUserDefaultLangID(), innerSetupOptions);
   DetectWindows2000Permission(commandLine, allowWindows2000);
@@ -228,53 +234,34 @@ int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
 
   // Gate 1, before any window exists.
   if (!IsSupportedOs(allowWindows2000)) {
-    if (interactive) ShowResultBox(kUnsupportedOs);
+    if (interactive) ShowResultBox(catalogue, kUnsupportedOs);
     return kUnsupportedOs;
   }
 
   LoadStringW(instance, kWindowTitleId, windowTitle, kWindowTextUnits);
-  LoadStringW(instance, kWindowClassId, windowClassName, kWindowTextUnits);
+  // One text, read once, names the window's class and the guard.
+  const WideString guardName = LoadLocalString(kWindowClassId);
   // Without the window no result can arrive: nothing is installed, and a
   // quiet deployment must not read success.
-  mainWindow = CreateMainWindow(instance);
+  mainWindow = CreateMainWindow(instance, guardName);
   if (!mainWindow) return kInstallFailed;
   windowLinkOption = BuildWindowLinkOption(reinterpret_cast<intptr_t>(mainWindow));
 
   // Gates 2 to 4; a port-option code replaces an earlier one.
-  WideString guardName = LoadLocalString(kWindowClassId);
   const bool alreadyRunning = CheckSingleInstance(AsWide(guardName.CStr())) == 1;
   const bool administrator = alreadyRunning || IsUserAdmin() != 0;  // asked only when alone
   result = JudgeGates(alreadyRunning, administrator,
                       CheckPortPair(ReadPortOptions(commandLine, mode)));
   if (result != kSuccess) {
-    if (interactive) ShowResultBox(result);
+    if (interactive) ShowResultBox(catalogue, result);
     return result;
   }
 
-  uint32_t setupExitCode = 0;
-  result = mode == RunMode::Cleanup ? RunCleanupBranch(setupExitCode)
-                                    : RunInstallBranch(commandLine, setupExitCode);
-  if (result == kSuccess) {
-    // The setup has ended; its result (1024) and the launcher's end notice
-    // (1025) are queued in that order.
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    const SetupOutcome outcome = JudgeSetupEnd(setupExitCode, resultReceived, exitCodeSlot);
-    if (!outcome.failed) return outcome.result;
-    result = outcome.result;
-  }
-
-  // A setup that was started before the branch failed has left its result
-  // (1024) and the launcher's end notice (1025) in the queue. The box's own
-  // message loop would dispatch them, and the quit that 1025 asks for would
-  // close the box at once; the result is settled, so they are dropped unread.
-  MSG pending;
-  while (PeekMessageW(&pending, mainWindow, kResultMessage, kChildEndedMessage, PM_REMOVE)) {
-  }
-  if (interactive) ShowResultBox(result);
+  const SetupOutcome outcome =
+      mode == RunMode::Cleanup ? RunCleanupBranch() : RunInstallBranch(commandLine);
+  if (!outcome.failed) return outcome.result;
+  result = outcome.result;
+  if (interactive) ShowResultBox(catalogue, result);
   DestroyWindow(mainWindow);
   return result;
 }

@@ -17,11 +17,16 @@ CatalogueLanguage ChooseCatalogueLanguage(uint16_t userLanguage);
 // null for any other code.
 const Unit* CatalogueText(int32_t code, CatalogueLanguage language);
 
-// Fills the four process-wide catalogue strings once per run.
-void InitMessageCatalogue(uint16_t userLanguage);
+// The run's catalogue: the language of every text it shows. The texts stay
+// in the program's constant table; nothing is copied.
+struct MessageCatalogue {
+  CatalogueLanguage language;
+};
 
-// The catalogue text for a result code, or empty for a code outside it (and
-// for every code before InitMessageCatalogue has run).
-WideString GetResultMessage(int32_t code);
+// The catalogue for the user's language, made once at the start of a run.
+MessageCatalogue InitMessageCatalogue(uint16_t userLanguage);
+
+// The catalogue text for a result code, or empty for a code outside it.
+WideString GetResultMessage(const MessageCatalogue& catalogue, int32_t code);
 
 }  // namespace quillane

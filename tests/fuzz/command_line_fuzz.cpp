@@ -23,7 +23,7 @@
 #include "fuzz_input.h"
 #include "run/command_line.h"
 #include "run/launch/launch_command.h"
-#include "run/launch/setup_arguments.h"
+#include "run/launch/window_messages.h"
 
 namespace quillane::fuzz {
 namespace {

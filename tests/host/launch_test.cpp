@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "run/command_line.h"
 #include "run/launch/launch_command.h"
-#include "run/launch/setup_arguments.h"
+#include "run/launch/window_messages.h"
 #include "run/launch/start_environment.h"
 
 namespace quillane {

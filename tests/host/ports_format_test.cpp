@@ -188,5 +188,30 @@ TEST(VirtualPortLine, RefusedWhenTooSmallAndNeverWritesPastCapacity) {
   }
 }
 
+// Written whole: no stream error, a known length, a clean close, and that
+// many bytes on disk (a short write taken for success leaves fewer).
+TEST(PortsFile, WrittenWholeOnlyWhenTheDiskHoldsTheStreamsLength) {
+  struct {
+    PortsFileWritten written;
+    bool whole;
+  } const cases[] = {
+      {{false, 120, true, true, 120}, true},
+      {{false, 0, true, true, 0}, true},
+      {{false, 120, true, true, 119}, false},
+      {{false, 120, true, true, 121}, false},
+      {{false, 120, true, true, 120ull + (1ull << 32)}, false},
+      {{true, 120, true, true, 120}, false},
+      {{false, -1, true, true, 0}, false},
+      {{false, 120, false, true, 120}, false},
+      {{false, 120, true, false, 120}, false},
+  };
+  for (const auto& row : cases) {
+    const PortsFileWritten& w = row.written;
+    EXPECT_EQ(IsWrittenWhole(w), row.whole)
+        << w.streamFailed << " " << w.streamLength << " " << w.closed << " " << w.sizeRead << " "
+        << w.sizeOnDisk;
+  }
+}
+
 }  // namespace
 }  // namespace quillane

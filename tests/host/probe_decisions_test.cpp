@@ -3,7 +3,7 @@
 #include <string>
 
 #include "probe/version_gate.h"
-#include "probe/working_base.h"
+#include "run/tree/working_base.h"
 
 namespace quillane {
 namespace {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "run/cleanup_branch.h"
 #include "run/run_result.h"
+#include "run/tree/manifest.h"
 
 namespace quillane {
 namespace {
@@ -58,6 +62,50 @@ TEST(JudgeSetupEnd, ExitCodeAndPostedResult) {
     EXPECT_EQ(outcome.result, row.result) << std::hex << row.exitCode << " " << row.posted;
     EXPECT_EQ(outcome.failed, row.failed) << std::hex << row.exitCode << " " << row.posted;
   }
+}
+
+// A branch whose tree was not ready started nothing and fails; the clean-up
+// branch also fails when its library could not be called, after its
+// auxiliary setup has run; otherwise the setup's end decides.
+TEST(JudgeBranch, TreeLibraryAndTheSetupsEnd) {
+  const SetupEnd posted7 = {0, true, 7};
+  const SetupEnd endedWith2 = {2, true, 7};
+  const SetupEnd silent = {0, false, 0};
+  struct {
+    bool cleanup;
+    bool treeReady;
+    bool libraryCalled;
+    SetupEnd end;
+    int32_t result;
+    bool failed;
+  } const cases[] = {
+      {false, true, false, posted7, 7, false},
+      {false, false, false, posted7, 1001, true},
+      {false, true, false, endedWith2, 1001, true},
+      {true, true, true, silent, 0, false},
+      {true, true, true, posted7, 7, false},
+      {true, true, false, silent, 1001, true},
+      {true, false, true, silent, 1001, true},
+      {true, true, true, endedWith2, 1001, true},
+  };
+  for (const auto& row : cases) {
+    const SetupOutcome outcome = row.cleanup
+                                     ? JudgeCleanupRun(row.treeReady, row.libraryCalled, row.end)
+                                     : JudgeInstallRun(row.treeReady, row.end);
+    EXPECT_EQ(outcome.result, row.result) << row.cleanup << row.treeReady << row.libraryCalled;
+    EXPECT_EQ(outcome.failed, row.failed) << row.cleanup << row.treeReady << row.libraryCalled;
+  }
+}
+
+// The 64-bit auxiliary setup on 64-bit Windows; a program folder that was
+// not found is never looked at.
+TEST(CleanupBranch, AuxiliarySetupAndLeftoverFolders) {
+  EXPECT_EQ(ChooseAuxiliarySetupNameId(true), kAuxiliarySetup64NameId);
+  EXPECT_EQ(ChooseAuxiliarySetupNameId(false), kAuxiliarySetup32NameId);
+  WideString leftover;
+  ASSERT_TRUE(ComposeLeftoverFolder(WideString(u"C:\\Program Files"), leftover));
+  EXPECT_EQ(std::u16string(leftover.CStr()), u"C:\\Program Files\\VARNO");
+  EXPECT_FALSE(ComposeLeftoverFolder(WideString(), leftover));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "probe/platform_gates.h"
+#include "probe/wow64_probe.h"
 #include "test_support.h"
 
 using namespace quillane;

@@ -111,7 +111,7 @@ TEST(MachineFolders, ReadTheirOwnRegistryValues) {
 }
 
 // The machine's Windows folder, whatever the environment of the user says.
-TEST(WorkingBase, IsTheWindowsFoldersTempWhateverTheEnvironmentSays) {
+TEST(WindowsFolder, IsTheMachinesWhateverTheEnvironmentSays) {
   const wchar_t* const variables[] = {L"TMP", L"TEMP", L"SystemRoot", L"windir", L"USERPROFILE"};
   std::wstring saved[5];
   for (size_t index = 0; index < 5; ++index) {
@@ -120,12 +120,12 @@ TEST(WorkingBase, IsTheWindowsFoldersTempWhateverTheEnvironmentSays) {
     saved[index] = value;
     SetEnvironmentVariableW(variables[index], L"Z:\\tmp\\users-own");
   }
-  std::wstring base = Text(GetWorkingBase());
+  std::wstring windows = Text(GetWindowsFolder());
   for (size_t index = 0; index < 5; ++index) {
     SetEnvironmentVariableW(variables[index], saved[index].empty() ? nullptr : saved[index].c_str());
   }
-  CharLowerW(base.data());
-  EXPECT_EQ(base, L"c:\\windows\\temp\\");
+  CharLowerW(windows.data());
+  EXPECT_EQ(windows, L"c:\\windows");
 }
 
 }  // namespace

@@ -101,12 +101,13 @@ TEST(UserLanguage, LocalStringsAndCatalogueFollowTheUserLanguage) {
   }
   EXPECT_EQ(Text(LoadLocalString(111)), u"Quillane Installer");
 
-  quillane::InitMessageCatalogue(GetUserDefaultLangID());
+  const quillane::MessageCatalogue catalogue =
+      quillane::InitMessageCatalogue(GetUserDefaultLangID());
   const char16_t* installFailed = expected == 0x0411   ? u"インストールに失敗しました。"
                                   : expected == 0x0804 ? u"安装失败。"
                                   : expected == 0x0404 ? u"安裝失敗。"
                                                        : u"Installation failed.";
-  EXPECT_EQ(Text(quillane::GetResultMessage(1001)), installFailed);
+  EXPECT_EQ(Text(quillane::GetResultMessage(catalogue, 1001)), installFailed);
 }
 
 }  // namespace

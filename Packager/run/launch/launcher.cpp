@@ -3,7 +3,7 @@
 #include <io.h>
 
 #include "run/launch/launch_command.h"
-#include "run/launch/setup_arguments.h"
+#include "run/launch/window_messages.h"
 
 namespace quillane {
 namespace {

@@ -4,9 +4,10 @@
 #include <wincrypt.h>
 #include <winternl.h>
 
-#include "base/path_buffer.h"
+#include "probe/known_folders.h"
 #include "run/tree/remove_tree.h"
 #include "run/tree/tree_names.h"
+#include "run/tree/working_base.h"
 
 namespace quillane {
 namespace {
@@ -102,9 +103,9 @@ PSECURITY_DESCRIPTOR BuildWorkingRootSecurity() {
   return descriptor;
 }
 
-bool CreateWorkingFolders(const WideString& base, const WideString& productCode,
-                          WorkingFolders& folders) {
+bool CreateWorkingFolders(const WideString& productCode, WorkingFolders& folders) {
   RemoveWorkingFolders(folders);
+  const WideString base = ChooseWorkingBase(GetWindowsFolder().CStr());
   WideString temporaryName(productCode);
   if (!IsAbsoluteDrivePath(base.CStr()) || !IsPlainEntryName(productCode.CStr()) ||
       !temporaryName.Append(u".temp")) {

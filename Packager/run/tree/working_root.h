@@ -25,8 +25,9 @@ struct WorkingFolders {
   UniqueFile temporaryHold;
 };
 
-// Makes both folders new in `base`, which must be a folder of its own (not a
-// link) at an absolute path. Each prefers a fixed name (the root
+// Makes both folders new in the working base, the Windows folder's Temp
+// folder, which must be a folder of its own (not a link) at an absolute path
+// on a drive. Each prefers a fixed name (the root
 // `productCode`, the temporary folder `productCode` + ".temp"): whatever is
 // there, file or tree, is removed (never following a link); then one call
 // creates the folder with that security, failing when anything is at the
@@ -36,8 +37,7 @@ struct WorkingFolders {
 // fresh names (the fixed one, "." and random digits) are tried the same way;
 // what is at the fixed name is left as it is. False, and nothing held or
 // left behind, when either folder could not be made.
-bool CreateWorkingFolders(const WideString& base, const WideString& productCode,
-                          WorkingFolders& folders);
+bool CreateWorkingFolders(const WideString& productCode, WorkingFolders& folders);
 
 // Lets go of both folders (the holds deny the delete access that removal
 // needs) and removes their trees, never following a link.

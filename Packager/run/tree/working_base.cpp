@@ -1,6 +1,4 @@
-#include "probe/working_base.h"
-
-#include "base/path_buffer.h"
+#include "run/tree/working_base.h"
 
 namespace quillane {
 

@@ -1,5 +1,5 @@
-// The texts handed to the inner setup: the window link that tells it where
-// to post its result, and its whole argument text.
+// The window messages between the run, the inner setup and the launcher,
+// and the window link that tells the inner setup where to post its result.
 #pragma once
 
 #include <cstdint>
@@ -16,14 +16,6 @@ constexpr uint32_t kChildEndedMessage = 1025;
 
 // "/W32:" + the window handle's value as a signed decimal + ":1024".
 WideString BuildWindowLinkOption(intptr_t windowHandleValue);
-
-// innerSetupOptions, a blank, a double quote, the window link, then (only
-// for a non-empty command line) a blank and the whole command line, and a
-// closing double quote. The command line counts as empty when its first 1024
-// units hold no character.
-WideString BuildInnerSetupArguments(const WideString& innerSetupOptions,
-                                    const WideString& windowLinkOption,
-                                    const WideString& commandLine);
 
 // Decimal text of a signed value of pointer width, no leading zeros.
 WideString FormatSigned(intptr_t value);

@@ -1,4 +1,4 @@
-#include "run/launch/setup_arguments.h"
+#include "run/launch/window_messages.h"
 
 namespace quillane {
 
@@ -25,20 +25,6 @@ WideString BuildWindowLinkOption(intptr_t windowHandleValue) {
   option.Append(u':');
   option.Append(FormatSigned(kResultMessage));
   return option;
-}
-
-WideString BuildInnerSetupArguments(const WideString& innerSetupOptions,
-                                    const WideString& windowLinkOption,
-                                    const WideString& commandLine) {
-  WideString arguments(innerSetupOptions);
-  arguments.Append(u" \"");
-  arguments.Append(windowLinkOption);
-  if (TextLengthBounded(commandLine.CStr(), 1024) != 0) {
-    arguments.Append(u' ');
-    arguments.Append(commandLine);
-  }
-  arguments.Append(u'"');
-  return arguments;
 }
 
 }  // namespace quillane

@@ -8,6 +8,12 @@
 
 namespace quillane {
 
+// Whether the path is absolute on a drive: a letter, ":" and a separator.
+inline bool IsAbsoluteDrivePath(const Unit* path) {
+  const bool letter = (path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z');
+  return letter && path[1] == u':' && (path[2] == u'\\' || path[2] == u'/');
+}
+
 // windowsFolder + "\Temp\" (one separator where the folder already ends with
 // one), or empty when the Windows folder is not an absolute path on a drive
 // ("X:\..."): a relative or empty base would put the tree under the current
