@@ -99,7 +99,8 @@ int32_t ReadOptionNumber(const WideString& commandLine, size_t position) {
     magnitude = magnitude * 10 + (text[at] - u'0');
     if (magnitude > kMaxMagnitude) magnitude = kMaxMagnitude;
   }
-  if (negative) return magnitude >= kMaxMagnitude ? INT32_MIN : static_cast<int32_t>(-magnitude);
+  // The clamp keeps the negated magnitude at or above INT32_MIN.
+  if (negative) return static_cast<int32_t>(-magnitude);
   return magnitude > INT32_MAX ? INT32_MAX : static_cast<int32_t>(magnitude);
 }
 

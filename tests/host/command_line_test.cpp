@@ -136,7 +136,8 @@ TEST(PortOptions, NumbersConvertLikeWcstolAndSaturate) {
       {u"-KP:COMabc", 0},             {u"-KP:COM-", 0},
       {u"-KP:COM2147483647", INT32_MAX}, {u"-KP:COM2147483648", INT32_MAX},
       {u"-KP:COM4294967299", INT32_MAX},  // must not wrap round to 3
-      {u"-KP:COM-2147483648", INT32_MIN}, {u"-KP:COM-4294967297", INT32_MIN},
+      {u"-KP:COM-2147483647", -2147483647}, {u"-KP:COM-2147483648", INT32_MIN},
+      {u"-KP:COM-2147483649", INT32_MIN},   {u"-KP:COM-4294967297", INT32_MIN},
   };
   for (const auto& row : cases) {
     EXPECT_EQ(ReadOptionNumber(WideString(row.commandLine), 0), row.expected)

@@ -41,18 +41,17 @@ TEST(OsGate, FollowsTheReportedVersion) {
 
 // ---- WOW64 ------------------------------------------------------------------
 
-TEST(IsWow64, NativeProcessIsNotUnderWow64) {
-  BOOL expected = FALSE;
-  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &expected));
-  EXPECT_EQ(IsWow64(), expected ? 1 : 0);
-  if (sizeof(void*) == 8) {
-    EXPECT_EQ(IsWow64(), 0);
-  }
+// Every test session's prefix is a 64-bit one: there a 32-bit program runs
+// under WOW64 and a 64-bit one does not.
+TEST(IsWow64, InTheSessionsSixtyFourBitPrefixAnswersByTheProgramsWidth) {
+  EXPECT_EQ(IsWow64(), sizeof(void*) == 4 ? 1 : 0);
 }
 
 // ---- Administrator check ------------------------------------------------------
 
-TEST(IsUserAdmin, WineUserIsAnAdministrator) { EXPECT_EQ(IsUserAdmin(), 1); }
+// The platform's own token calls, unfaked: Wine's user is always an
+// elevated administrator.
+TEST(IsUserAdmin, WinesElevatedUserPassesThroughTheRealTokenCalls) { EXPECT_EQ(IsUserAdmin(), 1); }
 
 // A token that Wine cannot give: a fake answers the token calls from the
 // plan below, with group lists built from real SIDs.
