@@ -13,12 +13,13 @@ struct ModeSwitch {
   const Unit* form;
   const Unit* upperForm;
   RunMode mode;
-  bool quiet;  // the inner setup gets the quiet options and the language
 };
+// By priority. Every mode with an inner setup that a switch selects is a
+// quiet one: the inner setup gets the quiet options and the language.
 constexpr ModeSwitch kModeSwitches[] = {
-    {u"-u3", u"-U3", RunMode::Cleanup, false},
-    {u"-s1", u"-S1", RunMode::QuietWithPorts, true},
-    {u"-u1", u"-U1", RunMode::Quiet, true},
+    {u"-u3", u"-U3", RunMode::Cleanup},
+    {u"-s1", u"-S1", RunMode::QuietWithPorts},
+    {u"-u1", u"-U1", RunMode::Quiet},
 };
 
 bool ContainsEither(const WideString& text, const Unit* first, const Unit* second) {
@@ -70,7 +71,7 @@ RunMode DetectRunMode(const WideString& commandLine, uint16_t userLanguage,
   const RunMode mode = chosen ? chosen->mode : RunMode::Interactive;
   if (mode == RunMode::Cleanup) return mode;  // no inner setup to give options to
   innerSetupOptions.Assign(u"/clone_wait");
-  if (chosen && chosen->quiet) AppendQuietOptions(userLanguage, innerSetupOptions);
+  if (chosen) AppendQuietOptions(userLanguage, innerSetupOptions);
   return mode;
 }
 

@@ -14,7 +14,9 @@ WideString ReadStringBlockEntry(const void* block, size_t size, uint32_t index) 
   const unsigned char* bytes = static_cast<const unsigned char*>(block);
   size_t units = size / sizeof(Unit);  // resource data is read as whole units
   size_t at = 0;
-  for (uint32_t entry = 0; entry <= index; ++entry) {
+  // Every entry before the one asked for is passed over; the loop ends at
+  // that one or at the end of the block.
+  for (uint32_t entry = 0;; ++entry) {
     if (at >= units) return result;
     uint16_t length;
     std::memcpy(&length, bytes + at * sizeof(Unit), sizeof(length));
@@ -32,7 +34,6 @@ WideString ReadStringBlockEntry(const void* block, size_t size, uint32_t index) 
     }
     at += length;
   }
-  return result;
 }
 
 }  // namespace quillane

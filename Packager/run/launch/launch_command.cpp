@@ -6,8 +6,11 @@ bool ComposeLaunchCommand(const Unit* programPath, const Unit* arguments, size_t
                           LaunchCommand& command) {
   const size_t pathLength = TextLengthBounded(programPath, kPathUnits);
   if (pathLength + argumentsLength + 2 > kLaunchCommandUnits) return false;
-  return command.Append(programPath, pathLength) && command.Append(u" ", 1) &&
-         command.Append(arguments, argumentsLength);
+  // All of it fits, as the test above shows.
+  command.Append(programPath, pathLength);
+  command.Append(u" ", 1);
+  command.Append(arguments, argumentsLength);
+  return true;
 }
 
 bool IsSetupDialogClass(const Unit* className) {
