@@ -142,6 +142,11 @@ TEST_F(Installer, ResultMessagesDecideTheExitCode) {
   InstallerRun several = RunInstaller(L"-s1");
   EXPECT_EQ(several.exitCode, 4);  // the last one, its low 16 bits
 
+  // An exit code that reads as "still active" is read again until the
+  // launcher gives up; it is no failure.
+  environment_.Set(L"QUILLANE_SAMPLE_EXIT", L"259");
+  EXPECT_EQ(RunInstaller(L"-s1").exitCode, 4);
+
   // Exit code 2 of the setup looks like a failed start.
   environment_.Set(L"QUILLANE_SAMPLE_RESULTS", L"8");
   environment_.Set(L"QUILLANE_SAMPLE_EXIT", L"2");
