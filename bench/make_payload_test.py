@@ -31,7 +31,6 @@ class PayloadTest(unittest.TestCase):
             return data.read()
 
     def test_every_manifest_file_has_a_size(self):
-        self.assertEqual(len(self.rows), 42)
         paths = {path for _, path in self.rows}
         self.assertEqual(set(make_payload.SIZES), paths - {make_payload.SETUP})
 
@@ -119,7 +118,7 @@ class PayloadTest(unittest.TestCase):
         with contextlib.redirect_stdout(output):
             self.assertEqual(make_payload.main(["--manifest", MANIFEST, "--list-install"]), 0)
         listed = output.getvalue().splitlines()
-        self.assertEqual(len(listed), 39)
+        self.assertEqual(listed, [path for kind, path in self.rows if kind == "install"])
         self.assertEqual(listed[0], "setup.exe")
         self.assertNotIn("KPCOMUSBCLN.dll", listed)
         self.assertIn("manual/JA/Quillane_User'sManual.pdf", listed)

@@ -7,10 +7,10 @@
 #                   [--scratch DIR] [--alignment-check] [--nice N]
 #
 # Builds, under the scratch folder (default /tmp/quillane-bench):
-#   - the payloads: the manifest's 42 files from a fixed seed at each scale
-#     (about 19 MB at 1, the largest file 5.5 MB; 184 MiB at 10), and 42
-#     one-byte files; setup.exe in every one is quick_setup.c, a real program
-#     that ends at once;
+#   - the payloads: the manifest's files from a fixed seed at each scale
+#     (about 19 MB at 1, the largest file 5.5 MB; 184 MiB at 10), and the
+#     same of one byte each; setup.exe in every one is quick_setup.c, a real
+#     program that ends at once;
 #   - QuillaneSetup.exe from each, with the win32 preset and
 #     QUILLANE_PAYLOAD_DIR, in one build folder of its own;
 #   - an NSIS installer of each payload's install set (nsis_script.py);

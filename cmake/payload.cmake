@@ -1,6 +1,8 @@
 # The payload manifest (Packager/res/payload.txt), read once at configure
 # time. It gives the unpacker's tables of folders and files
-# (payload_manifest.inc, tree_folders.h) and the resource script that embeds
+# (payload_manifest.inc, tree_folders.h), the file-name entries of both
+# string tables (payload_names.rc, included by strings.rc), the tests' table
+# of the carried files (payload_files.h) and the resource script that embeds
 # each file as RCDATA (payload.rc), so they can never disagree.
 set(QUILLANE_MANIFEST_FILE ${CMAKE_SOURCE_DIR}/Packager/res/payload.txt)
 set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
@@ -39,8 +41,10 @@ endfunction()
 
 # Fills QUILLANE_PAYLOAD_IDS and QUILLANE_PAYLOAD_PATHS (parallel lists, in
 # the manifest's order) and writes into out_dir the unpacker's tables
-# (payload_manifest.inc) and the number of tree folders (tree_folders.h).
-# Each file's folder is the folder its path names.
+# (payload_manifest.inc), the number of tree folders (tree_folders.h), the
+# file-name string entries (payload_names.rc) and the tests' table of the
+# carried files (payload_files.h). Each file's folder is the folder its path
+# names; its file name, the text of its name string.
 function(quillane_read_manifest out_dir)
   file(STRINGS ${QUILLANE_MANIFEST_FILE} lines REGEX "^(install|cleanup)[ \t]")
   set(_tree_folders "")
@@ -49,7 +53,10 @@ function(quillane_read_manifest out_dir)
   set(install_rows "")
   set(cleanup_rows "")
   set(ids "")
+  set(name_ids "")
   set(paths "")
+  set(name_rows "")
+  set(file_rows "")
   foreach(line IN LISTS lines)
     string(REGEX MATCH "^([a-z]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+(.+)$" _ "${line}")
     if(NOT CMAKE_MATCH_4)
@@ -62,10 +69,26 @@ function(quillane_read_manifest out_dir)
     if(path MATCHES "(^|/)\\.\\.?(/|$)|^/|\\\\|//")
       message(FATAL_ERROR "A manifest path must lie below the payload folder: ${line}")
     endif()
+    if(path MATCHES "[\"<>:|?*]")
+      message(FATAL_ERROR "A manifest path holds a character Windows file names cannot: ${line}")
+    endif()
+    if(id IN_LIST ids OR name_id IN_LIST name_ids)
+      message(FATAL_ERROR "A manifest row repeats an RCDATA or file-name string id: ${line}")
+    endif()
     get_filename_component(folder "${path}" DIRECTORY)
+    get_filename_component(name "${path}" NAME)
+    string(REPLACE "/" "\\\\" windows_path "${path}")
     _quillane_tree_folder("${folder}" folder_index)
     string(APPEND ${set_name}_rows "    {${folder_index}, ${id}, ${name_id}},\n")
+    string(APPEND name_rows "  ${name_id} \"${name}\"\n")
+    if(set_name STREQUAL "install")
+      set(install_flag true)
+    else()
+      set(install_flag false)
+    endif()
+    string(APPEND file_rows "    {${install_flag}, ${id}, ${name_id}, u\"${windows_path}\"},\n")
     list(APPEND ids ${id})
+    list(APPEND name_ids ${name_id})
     list(APPEND paths "${path}")
   endforeach()
   list(LENGTH _tree_folders folder_count)
@@ -79,6 +102,19 @@ function(quillane_read_manifest out_dir)
   set(header "// Generated from Packager/res/payload.txt; do not edit.\n#pragma once\n\n#include <cstddef>\n\n")
   string(APPEND header "namespace quillane {\n\n// The working root and the folders below it.\nconstexpr size_t kTreeFolderCount = ${folder_count};\n\n}  // namespace quillane\n")
   file(CONFIGURE OUTPUT ${out_dir}/tree_folders.h CONTENT "${header}" @ONLY)
+  set(names "// Generated from Packager/res/payload.txt; do not edit. Included inside each\n")
+  string(APPEND names "// STRINGTABLE of strings.rc: the file name of every carried file.\n${name_rows}")
+  file(CONFIGURE OUTPUT ${out_dir}/payload_names.rc CONTENT "${names}" @ONLY)
+  set(files "// Generated from Packager/res/payload.txt; do not edit.\n#pragma once\n\n")
+  string(APPEND files "#include <cstddef>\n#include <cstdint>\n\nnamespace quillane {\n\n")
+  string(APPEND files "// A carried file as the tests see it: its set, RCDATA id, file-name\n")
+  string(APPEND files "// string id and the place it lands below the working root.\n")
+  string(APPEND files "struct PayloadFile {\n  bool install;\n  uint16_t resourceId;\n")
+  string(APPEND files "  uint16_t nameId;\n  const char16_t* place;\n};\n\n")
+  string(APPEND files "constexpr PayloadFile kPayloadFiles[] = {\n${file_rows}};\n")
+  string(APPEND files "constexpr size_t kPayloadFileCount = sizeof(kPayloadFiles) / sizeof(kPayloadFiles[0]);\n")
+  string(APPEND files "\n}  // namespace quillane\n")
+  file(CONFIGURE OUTPUT ${out_dir}/payload_files.h CONTENT "${files}" @ONLY)
   set(QUILLANE_PAYLOAD_IDS "${ids}" PARENT_SCOPE)
   set(QUILLANE_PAYLOAD_PATHS "${paths}" PARENT_SCOPE)
 endfunction()

@@ -93,14 +93,15 @@ def list_rcdata(types, rows, strings):
                       f"{hashlib.sha256(data).hexdigest()}  {place}")
 
 
-def list_strings(strings, problems):
+def list_strings(strings, problems, rows):
     english = strings.get(pr.ENGLISH, {})
     japanese = strings.get(pr.JAPANESE, {})
+    name_ids = pr.file_name_ids(rows)
     print()
-    print(f"== String tables: file names, ids 114 and 116-157, languages "
-          f"{pr.ENGLISH} and {pr.JAPANESE}")
+    print(f"== String tables: file names, {len(name_ids)} ids of payload.txt and the working "
+          f"root, languages {pr.ENGLISH} and {pr.JAPANESE}")
     differing = 0
-    for string_id in pr.FILE_NAME_IDS:
+    for string_id in name_ids:
         first, second = english.get(string_id), japanese.get(string_id)
         if first == second:
             print(f"{string_id:<5} {quoted(first) if first is None else shown(first)}")
@@ -111,10 +112,10 @@ def list_strings(strings, problems):
     for problem in problems:
         print(f"unreadable: {problem}")
     if differing:
-        print(f"{differing} of {len(pr.FILE_NAME_IDS)} ids differ between {pr.ENGLISH} and "
+        print(f"{differing} of {len(name_ids)} ids differ between {pr.ENGLISH} and "
               f"{pr.JAPANESE}")
     else:
-        print(f"all {len(pr.FILE_NAME_IDS)} ids read the same in {pr.ENGLISH} and {pr.JAPANESE}")
+        print(f"all {len(name_ids)} ids read the same in {pr.ENGLISH} and {pr.JAPANESE}")
 
 
 def list_version(pe):
@@ -214,7 +215,7 @@ def main():
 
         list_installer(args.installer, image_bytes, strings)
         list_rcdata(types, rows, strings)
-        list_strings(strings, problems)
+        list_strings(strings, problems, rows)
         list_version(pe)
         list_manifest(types)
         if args.check is None:

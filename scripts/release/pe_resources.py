@@ -26,9 +26,8 @@ RT_MANIFEST = pefile.RESOURCE_TYPE["RT_MANIFEST"]
 ENGLISH = 1033
 JAPANESE = 1041
 
-# The file-name strings (123 among them is the product code, the name of the
-# working root); both string tables hold the same texts under these ids.
-FILE_NAME_IDS = [114] + list(range(116, 158))
+# The product code, the name of the working root: a file-name string of its
+# own besides those of the payload.txt rows.
 PRODUCT_CODE_ID = 123
 
 MANIFEST_ROW = re.compile(r"^([a-z]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+(.+)$")
@@ -72,6 +71,12 @@ def read_payload_rows(path):
     if not rows:
         raise InputError(f"{path} has no rows")
     return rows
+
+
+def file_name_ids(rows):
+    """The ids of the file-name strings, sorted: each row's and the product code's;
+    both string tables hold the same texts under them."""
+    return sorted({row.name_id for row in rows} | {PRODUCT_CODE_ID})
 
 
 def folder_path(row):
@@ -183,14 +188,19 @@ def version_info(pe):
 
 if __name__ == "__main__":
     # For the shell scripts: "paths <payload.txt>" prints each row's path,
-    # "rows <payload.txt>" each row as "set rcdata-id name-id path".
-    if len(sys.argv) != 3 or sys.argv[1] not in ("paths", "rows"):
-        sys.exit("usage: pe_resources.py paths|rows <payload.txt>")
+    # "rows <payload.txt>" each row as "set rcdata-id name-id path",
+    # "name-ids <payload.txt>" each file-name string id.
+    if len(sys.argv) != 3 or sys.argv[1] not in ("paths", "rows", "name-ids"):
+        sys.exit("usage: pe_resources.py paths|rows|name-ids <payload.txt>")
     try:
-        for payload_row in read_payload_rows(sys.argv[2]):
-            if sys.argv[1] == "paths":
-                print(payload_row.path)
-            else:
-                print(payload_row.set, payload_row.rcdata_id, payload_row.name_id, payload_row.path)
+        payload_rows = read_payload_rows(sys.argv[2])
+        if sys.argv[1] == "name-ids":
+            lines = [str(name_id) for name_id in file_name_ids(payload_rows)]
+        elif sys.argv[1] == "paths":
+            lines = [row.path for row in payload_rows]
+        else:
+            lines = [f"{row.set} {row.rcdata_id} {row.name_id} {row.path}" for row in payload_rows]
+        for line in lines:
+            print(line)
     except (OSError, InputError) as error:
         sys.exit(f"pe_resources.py: {error}")

@@ -7,9 +7,13 @@ usage: check_shipped_file.py [--functions FILE] [--strings FILE]
 
 installer.rc defaults to the one beside payload.txt, strings.rc to the one
 beside installer.rc, the list of functions known on Windows 2000 to
-windows2000_functions.txt beside this script. Every difference found is
-printed on a line of its own starting with "FAIL"; the exit code is 0 when
-there is none, 1 when there is any and 2 when an input cannot be read.
+windows2000_functions.txt beside this script. The layout of the carried
+files is written here (LAYOUT), apart from payload.txt: payload.txt must lay
+out the same files, and the image must carry them and name them in both
+string tables, beside strings.rc's own strings and nothing else. Every
+difference found is printed on a line of its own starting with "FAIL"; the
+exit code is 0 when there is none, 1 when there is any and 2 when an input
+cannot be read.
 """
 
 import argparse
@@ -24,21 +28,66 @@ import pefile
 # The reading of the image and of payload.txt, shared with the payload listing.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "release"))
-from pe_resources import (ENGLISH, FILE_NAME_IDS, JAPANESE, PRODUCT_CODE_ID,  # noqa: E402
-                          RT_GROUP_ICON, RT_ICON, InputError, manifests, open_image,
-                          rcdata, read_payload_rows, resource_types, string_tables,
-                          version_info)
+from pe_resources import (ENGLISH, JAPANESE, PRODUCT_CODE_ID, RT_GROUP_ICON,  # noqa: E402
+                          RT_ICON, InputError, manifests, open_image, rcdata,
+                          read_payload_rows, resource_types, string_tables, version_info)
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "comctl32.dll", "msvcrt.dll",
                "ntdll.dll"}
 
-# The carried files: RCDATA 104 to 107, 110 to 113 and 117 to 150.
-PAYLOAD_IDS = set(range(104, 108)) | set(range(110, 114)) | set(range(117, 151))
-# File-name strings (123 among them is the product code), the same in both tables.
-SHARED_STRING_IDS = FILE_NAME_IDS
+# The carried files as the working tree holds them: set, RCDATA id,
+# file-name string id and the place below the working root, whose last part
+# is the text of the string in both tables. payload.txt must say the same.
+LAYOUT = [
+    ("install", 104, 114, "setup.exe"),
+    ("install", 111, 116, "data1.cab"),
+    ("install", 106, 117, "data1.hdr"),
+    ("install", 112, 118, "data2.cab"),
+    ("install", 110, 119, "ISSetup.dll"),
+    ("install", 105, 120, "layout.bin"),
+    ("install", 113, 121, "setup.ini"),
+    ("install", 107, 122, "setup.inx"),
+    ("install", 117, 124, "0x0409.ini"),
+    ("install", 118, 125, "0x0411.ini"),
+    ("install", 146, 150, "0x0804.ini"),
+    ("install", 147, 149, "0x0404.ini"),
+    ("install", 123, 130, "kpusb\\readme_e.txt"),
+    ("install", 124, 131, "kpusb\\readme_j.txt"),
+    ("install", 125, 132, "kpusb\\Setup.exe"),
+    ("install", 127, 133, "kpusb\\KPUSB64\\DPInst.exe"),
+    ("install", 128, 134, "kpusb\\KPUSB64\\dpinst.xml"),
+    ("install", 129, 135, "kpusb\\KPUSB64\\licenseE.txt"),
+    ("install", 131, 136, "kpusb\\KPUSB64\\licenseJ.txt"),
+    ("install", 126, 137, "kpusb\\KPUSB64\\kpusb64.cat"),
+    ("install", 130, 138, "kpusb\\KPUSB64\\KPUSB64.INF"),
+    ("install", 132, 139, "kpusb\\KPUSB64\\kpusb64.sys"),
+    ("install", 134, 140, "kpusb\\KPUSBXP\\DPInst.exe"),
+    ("install", 135, 141, "kpusb\\KPUSBXP\\dpinst.xml"),
+    ("install", 136, 142, "kpusb\\KPUSBXP\\licenseE.txt"),
+    ("install", 138, 143, "kpusb\\KPUSBXP\\licenseJ.txt"),
+    ("install", 133, 144, "kpusb\\KPUSBXP\\kpusbxp.cat"),
+    ("install", 137, 145, "kpusb\\KPUSBXP\\KPUSB90.INF"),
+    ("install", 139, 146, "kpusb\\KPUSBXP\\kpusbxp.sys"),
+    ("install", 140, 147, "kpcomusb\\x64\\VrnCe.sys"),
+    ("install", 141, 148, "kpcomusb\\x86\\VrnCe.sys"),
+    ("install", 122, 126, "manual\\EN\\ReadMeE.txt"),
+    ("install", 119, 127, "manual\\EN\\Quillane_User'sManual.pdf"),
+    ("install", 120, 128, "manual\\JA\\ReadMeJ.txt"),
+    ("install", 121, 129, "manual\\JA\\Quillane_User'sManual.pdf"),
+    ("install", 145, 151, "manual\\SC\\ReadMeE.txt"),
+    ("install", 144, 152, "manual\\SC\\Quillane_User'sManual.pdf"),
+    ("install", 142, 153, "manual\\TC\\ReadMeE.txt"),
+    ("install", 143, 154, "manual\\TC\\Quillane_User'sManual.pdf"),
+    ("cleanup", 148, 155, "VRESetup32.exe"),
+    ("cleanup", 149, 156, "VRESetup64.exe"),
+    ("cleanup", 150, 157, "KPCOMUSBCLN.dll"),
+]
+PAYLOAD_IDS = {rcdata_id for _, rcdata_id, _, _ in LAYOUT}
+FILE_NAMES = {name_id: place.rsplit("\\", 1)[-1] for _, _, name_id, place in LAYOUT}
+# File-name strings (the product code names the working root), the same in both tables.
+SHARED_STRING_IDS = sorted(FILE_NAMES) + [PRODUCT_CODE_ID]
 ABSENT_STRING_IDS = [115, 1168]
 PRODUCT_CODE = "{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"
-CAPTION_IDS = [60, 111]
 ICON_GROUP_ID = 115
 
 FILE_VERSION = (7, 1, 7, 0)
@@ -349,7 +398,7 @@ def check_icon(types, report):
         report.ok("icon", f"group {ICON_GROUP_ID} with {count} icons, each present")
 
 
-def check_strings(types, rows, strings_path, report):
+def check_strings(types, strings_path, report):
     before = report.failures
     tables, problems = string_tables(types)
     for problem in problems:
@@ -378,23 +427,37 @@ def check_strings(types, rows, strings_path, report):
         if table.get(PRODUCT_CODE_ID) != PRODUCT_CODE:
             report.fail("strings", f"string {PRODUCT_CODE_ID} in {language} is "
                                    f"{table.get(PRODUCT_CODE_ID)!r}, not {PRODUCT_CODE}")
-        for row in rows:
-            name = row.path.rsplit("/", 1)[-1]
-            if table.get(row.name_id) != name:
-                report.fail("strings", f"string {row.name_id} in {language} is "
-                                       f"{table.get(row.name_id)!r}, payload.txt names RCDATA "
-                                       f"{row.rcdata_id} {name!r}")
+        for name_id, name in sorted(FILE_NAMES.items()):
+            if table.get(name_id) != name:
+                report.fail("strings", f"string {name_id} in {language} is "
+                                       f"{table.get(name_id)!r}, the layout names {name!r}")
 
+    # Every other string is strings.rc's own, and there is no string besides.
     written = read_string_tables(strings_path)
     for language, table in ((ENGLISH, english), (JAPANESE, japanese)):
-        for string_id in CAPTION_IDS:
-            expected = written.get(language, {}).get(string_id)
-            if table.get(string_id) != expected:
+        own = written.get(language, {})
+        for string_id, expected in sorted(own.items()):
+            if string_id != PRODUCT_CODE_ID and table.get(string_id) != expected:
                 report.fail("strings", f"string {string_id} in {language} is "
                                        f"{table.get(string_id)!r}, strings.rc gives {expected!r}")
+        for string_id in sorted(set(table) - set(FILE_NAMES) - set(own) - set(ABSENT_STRING_IDS)):
+            report.fail("strings", f"string {string_id} in {language} is {table[string_id]!r}; "
+                                   f"neither the layout nor strings.rc gives it")
     if report.failures == before:
-        report.ok("strings", f"1033 and 1041 hold the same {len(english)} ids; file names, "
-                             f"product code and captions as expected")
+        report.ok("strings", f"1033 and 1041 hold the same {len(english)} ids: the layout's "
+                             f"{len(FILE_NAMES)} file names, product code and strings.rc's own")
+
+
+def check_layout(rows, report):
+    before = report.failures
+    written = {(row.set, row.rcdata_id, row.name_id, row.path.replace("/", "\\")) for row in rows}
+    for row in LAYOUT:
+        if row not in written:
+            report.fail("layout", f"payload.txt has no row {row}")
+    for row in sorted(written - set(LAYOUT)):
+        report.fail("layout", f"payload.txt has the row {row}, which the layout does not")
+    if report.failures == before:
+        report.ok("layout", f"payload.txt lays out the {len(LAYOUT)} files of the layout")
 
 
 def check_payload(types, rows, payload_dir, report):
@@ -402,12 +465,8 @@ def check_payload(types, rows, payload_dir, report):
     listed = [row.rcdata_id for row in rows]
     for rcdata_id in sorted({i for i in listed if listed.count(i) > 1}):
         report.fail("payload", f"payload.txt lists RCDATA {rcdata_id} more than once")
-    if set(listed) != PAYLOAD_IDS:
-        report.fail("payload", f"payload.txt lists RCDATA ids {sorted(set(listed) - PAYLOAD_IDS)} "
-                               f"beyond 104-107, 110-113, 117-150 and lacks "
-                               f"{sorted(PAYLOAD_IDS - set(listed))}")
     carried = rcdata(types)
-    for name in sorted(set(carried) - set(listed), key=str):
+    for name in sorted(set(carried) - PAYLOAD_IDS, key=str):
         report.fail("payload", f"RCDATA {name} is carried but payload.txt has no row for it")
     total = 0
     for rcdata_id, path in ((row.rcdata_id, row.path) for row in rows):
@@ -465,7 +524,8 @@ def main():
         check_manifest(types, report)
         check_version(pe, rc_path, report)
         check_icon(types, report)
-        check_strings(types, rows, strings_path, report)
+        check_layout(rows, report)
+        check_strings(types, strings_path, report)
         check_payload(types, rows, args.payload_dir, report)
     except (InputError, OSError) as error:
         print(f"error: {error}", file=sys.stderr)

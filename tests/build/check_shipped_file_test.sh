@@ -42,8 +42,8 @@ def replace(old, new):
     return data.replace(old, new)
 if what == "last-byte":
     data[-1] ^= 0x01
-elif what == "rcdata-id":  # the RCDATA id in argv[4] becomes the next one
-    struct.pack_into("<I", data, entry("RT_RCDATA", int(sys.argv[4])), int(sys.argv[4]) + 1)
+elif what == "rcdata-id":  # the RCDATA id in argv[4] becomes argv[5]
+    struct.pack_into("<I", data, entry("RT_RCDATA", int(sys.argv[4])), int(sys.argv[5]))
 elif what == "icon-id":  # the group's first icon is carried under another id
     struct.pack_into("<I", data, entry("RT_ICON", 1), 99)
 elif what == "nx":
@@ -73,10 +73,13 @@ cp -r "$payload" "$work/payload"
 alter last-byte "$payload/$last_path" "$work/payload/$last_path"
 expect payload-byte 1 "RCDATA $last_id differs from $last_path" "$exe" "$work/payload" "$manifest"
 
-# The installer carries the last file under the next id instead of its own.
-alter rcdata-id "$exe" "$work/renamed.exe" "$last_id"
+# The installer carries the last file under an id no row has, the one after
+# the highest, instead of its own.
+unused_id=$(( $(/usr/bin/python3 "$here/../../scripts/release/pe_resources.py" rows "$manifest" |
+                cut -d' ' -f2 | sort -n | tail -n 1) + 1 ))
+alter rcdata-id "$exe" "$work/renamed.exe" "$last_id" "$unused_id"
 expect missing-rcdata 2 "RCDATA $last_id ($last_path) is missing" "$work/renamed.exe" "$payload" "$manifest"
-grep -qF "RCDATA $((last_id + 1)) is carried but payload.txt has no row for it" "$work/missing-rcdata.log" ||
+grep -qF "RCDATA $unused_id is carried but payload.txt has no row for it" "$work/missing-rcdata.log" ||
   fail "missing-rcdata: the stray id not named: $(cat "$work/missing-rcdata.log")"
 
 # An imported function that nobody has confirmed on Windows 2000.

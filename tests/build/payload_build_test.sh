@@ -3,8 +3,8 @@
 # engineer does, and checks what that build promises:
 #   - a payload folder that lacks files stops the configure step with one
 #     message naming every missing path;
-#   - built from 42 one-byte files the installer stays within 36 KiB, not
-#     counting the icon's own bytes;
+#   - built from one-byte files, one for each row of the manifest, the
+#     installer stays within 36 KiB, not counting the icon's own bytes;
 #   - changing a payload file rebuilds the installer with the new bytes;
 #   - two builds from the same sources and payload, in other folders and at
 #     other times, are byte-identical; the PE time stamp is SOURCE_DATE_EPOCH
@@ -25,24 +25,25 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # Every manifest path, from the manifest itself.
 mapfile -t paths < <(/usr/bin/python3 "$source_dir/scripts/release/pe_resources.py" paths \
   "$source_dir/Packager/res/payload.txt")
-[ "${#paths[@]}" -eq 42 ] || fail "the manifest lists ${#paths[@]} files, not 42"
 for path in "${paths[@]}"; do
   mkdir -p "$(dirname "$payload/$path")"
   printf 'x' > "$payload/$path"
 done
 
-# 1. Missing files are all named, and nothing is configured from them.
-mv "$payload/setup.ini" "$work/setup.ini.aside"
-mv "$payload/manual/TC/Quillane_User'sManual.pdf" "$work/manual.aside"
+# 1. Missing files are all named, and nothing is configured from them: the
+# manifest's first and last.
+first=${paths[0]} last=${paths[-1]}
+mv "$payload/$first" "$work/first.aside"
+mv "$payload/$last" "$work/last.aside"
 if cmake --preset win32 -S "$source_dir" -B "$work/missing" -DQUILLANE_PAYLOAD_DIR="$payload" \
      > "$work/missing.log" 2>&1; then
   fail "configure accepted a payload folder that lacks files"
 fi
-grep -qF "$payload/setup.ini" "$work/missing.log" || fail "setup.ini not named: $(cat "$work/missing.log")"
-grep -qF "$payload/manual/TC/Quillane_User'sManual.pdf" "$work/missing.log" ||
-  fail "the TC manual not named: $(cat "$work/missing.log")"
-mv "$work/setup.ini.aside" "$payload/setup.ini"
-mv "$work/manual.aside" "$payload/manual/TC/Quillane_User'sManual.pdf"
+for path in "$first" "$last"; do
+  grep -qF "$payload/$path" "$work/missing.log" || fail "$path not named: $(cat "$work/missing.log")"
+done
+mv "$work/first.aside" "$payload/$first"
+mv "$work/last.aside" "$payload/$last"
 echo "ok: a payload folder that lacks files is refused, naming each"
 
 # 2. The size of the stub.
@@ -72,7 +73,7 @@ echo "ok: two builds are byte-identical; the time stamp is SOURCE_DATE_EPOCH; th
 
 # 3. A changed payload file is carried by the next build.
 marker="changed payload $(date +%s%N)"
-printf '%s' "$marker" > "$payload/data1.cab"
+printf '%s' "$marker" > "$payload/$last"
 cmake --build "$work/build" -j"$(nproc)" > "$work/rebuild.log" 2>&1 || { cat "$work/rebuild.log"; fail "rebuild"; }
-grep -qF "$marker" "$exe" || fail "the rebuilt installer does not carry the changed data1.cab"
+grep -qF "$marker" "$exe" || fail "the rebuilt installer does not carry the changed $last"
 echo "ok: a changed payload file rebuilds the installer"

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 #include "installer_driver.h"
+#include "payload_files.h"  // generated from payload.txt
 #include "run/tree/remove_tree.h"
 #include "standin_common.h"
 
@@ -15,26 +17,26 @@ namespace {
 
 constexpr const wchar_t* kCaption = L"VARNO Quillane Ver.7.10a";
 
-// The 39 install files of the working tree, as the payload folder holds them.
-const wchar_t* const kInstallFiles[] = {
-    L"setup.exe", L"data1.cab", L"data1.hdr", L"data2.cab", L"ISSetup.dll", L"layout.bin",
-    L"setup.ini", L"setup.inx", L"0x0409.ini", L"0x0411.ini", L"0x0804.ini", L"0x0404.ini",
-    L"kpusb\\readme_e.txt", L"kpusb\\readme_j.txt", L"kpusb\\Setup.exe",
-    L"kpusb\\KPUSB64\\DPInst.exe", L"kpusb\\KPUSB64\\dpinst.xml", L"kpusb\\KPUSB64\\licenseE.txt",
-    L"kpusb\\KPUSB64\\licenseJ.txt", L"kpusb\\KPUSB64\\kpusb64.cat",
-    L"kpusb\\KPUSB64\\KPUSB64.INF", L"kpusb\\KPUSB64\\kpusb64.sys",
-    L"kpusb\\KPUSBXP\\DPInst.exe", L"kpusb\\KPUSBXP\\dpinst.xml", L"kpusb\\KPUSBXP\\licenseE.txt",
-    L"kpusb\\KPUSBXP\\licenseJ.txt", L"kpusb\\KPUSBXP\\kpusbxp.cat",
-    L"kpusb\\KPUSBXP\\KPUSB90.INF", L"kpusb\\KPUSBXP\\kpusbxp.sys", L"kpcomusb\\x64\\VrnCe.sys",
-    L"kpcomusb\\x86\\VrnCe.sys", L"manual\\EN\\ReadMeE.txt",
-    L"manual\\EN\\Quillane_User'sManual.pdf", L"manual\\JA\\ReadMeJ.txt",
-    L"manual\\JA\\Quillane_User'sManual.pdf", L"manual\\SC\\ReadMeE.txt",
-    L"manual\\SC\\Quillane_User'sManual.pdf", L"manual\\TC\\ReadMeE.txt",
-    L"manual\\TC\\Quillane_User'sManual.pdf",
-};
-const char* const kTreeFolders[] = {"kpcomusb", "kpcomusb\\x64", "kpcomusb\\x86", "kpusb",
-                                    "kpusb\\KPUSB64", "kpusb\\KPUSBXP", "manual", "manual\\EN",
-                                    "manual\\JA", "manual\\SC", "manual\\TC"};
+// The install (or clean-up) files of the working tree, as the payload folder
+// holds them.
+std::vector<std::wstring> InstallFiles(bool install = true) {
+  std::vector<std::wstring> files;
+  for (const quillane::PayloadFile& file : quillane::kPayloadFiles) {
+    const std::u16string place = file.place;
+    if (file.install == install) files.emplace_back(place.begin(), place.end());
+  }
+  return files;
+}
+// The folders below the working root that hold them, sorted as the stand-in reports them.
+std::vector<std::string> TreeFolders() {
+  std::set<std::string> folders;
+  for (const std::wstring& file : InstallFiles()) {
+    for (size_t at = file.find(L'\\'); at != std::wstring::npos; at = file.find(L'\\', at + 1)) {
+      folders.insert(Narrow(file.substr(0, at)));
+    }
+  }
+  return {folders.begin(), folders.end()};
+}
 
 std::string FileLine(const std::wstring& relative, const std::string& bytes) {
   return Narrow(relative) + standin::FileDetail(bytes);
@@ -90,7 +92,7 @@ TEST_F(Installer, TypicalRoadUnpacksStartsTheSetupAndExitsWithItsResult) {
   EXPECT_EQ(ReportValues(run.report, "ports-dat"), std::vector<std::string>{Hex(kEmptySnapshot)});
 
   std::vector<std::string> expectedFiles;
-  for (const wchar_t* file : kInstallFiles) {
+  for (const std::wstring& file : InstallFiles()) {
     bool exists = false;
     std::string bytes = ReadFileBytes(SamplePayloadPath() + L"\\" + file, &exists);
     ASSERT_TRUE(exists) << Narrow(file);
@@ -99,8 +101,7 @@ TEST_F(Installer, TypicalRoadUnpacksStartsTheSetupAndExitsWithItsResult) {
   expectedFiles.push_back(FileLine(L"PORTS.dat", kEmptySnapshot));
   std::sort(expectedFiles.begin(), expectedFiles.end());
   EXPECT_EQ(ReportValues(run.report, "file"), expectedFiles);
-  EXPECT_EQ(ReportValues(run.report, "folder"),
-            std::vector<std::string>(std::begin(kTreeFolders), std::end(kTreeFolders)));
+  EXPECT_EQ(ReportValues(run.report, "folder"), TreeFolders());
   EXPECT_FALSE(PathExists(WorkingRoot()));
 }
 
@@ -321,9 +322,11 @@ TEST_F(CleanupMode, CallsTheLibraryRunsTheAuxiliarySetupAndRemovesEmptyFolders) 
             std::vector<std::string>{auxiliary + "|" + Narrow(WorkingRoot()) + auxiliary +
                                      " /9"});
   std::vector<std::string> files = ReportValues(run.auxReport, "aux-file");
+  std::vector<std::string> cleanupFiles;
+  for (const std::wstring& file : InstallFiles(false)) cleanupFiles.push_back(Narrow(file));
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"KPCOMUSBCLN.dll", "VRESetup32.exe",
-                                             "VRESetup64.exe"}));
+  std::sort(cleanupFiles.begin(), cleanupFiles.end());
+  EXPECT_EQ(files, cleanupFiles);
   EXPECT_FALSE(PathExists(WorkingRoot()));
   EXPECT_FALSE(PathExists(scratch_ / L"Program Files\\VARNO"));
   EXPECT_TRUE(PathExists(scratch_ / L"Programs\\VARNO\\Quillane.lnk"));

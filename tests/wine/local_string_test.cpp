@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "payload_files.h"  // generated from payload.txt
 #include "text/catalogue.h"
 #include "text/local_string.h"
 #include "text/string_block.h"
@@ -25,23 +26,10 @@ struct Entry {
   const char16_t* text;
 };
 
-// The texts every table holds alike.
+// The texts every table holds alike, besides the carried files' names.
 const Entry kSharedEntries[] = {
     {60, u"VARNO Quillane Ver.7.10a"}, {111, u"Quillane Installer"},
     {123, u"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"},
-    {114, u"setup.exe"}, {116, u"data1.cab"}, {117, u"data1.hdr"}, {118, u"data2.cab"},
-    {119, u"ISSetup.dll"}, {120, u"layout.bin"}, {121, u"setup.ini"}, {122, u"setup.inx"},
-    {124, u"0x0409.ini"}, {125, u"0x0411.ini"}, {126, u"ReadMeE.txt"},
-    {127, u"Quillane_User'sManual.pdf"}, {128, u"ReadMeJ.txt"},
-    {129, u"Quillane_User'sManual.pdf"}, {130, u"readme_e.txt"}, {131, u"readme_j.txt"},
-    {132, u"Setup.exe"}, {133, u"DPInst.exe"}, {134, u"dpinst.xml"}, {135, u"licenseE.txt"},
-    {136, u"licenseJ.txt"}, {137, u"kpusb64.cat"}, {138, u"KPUSB64.INF"}, {139, u"kpusb64.sys"},
-    {140, u"DPInst.exe"}, {141, u"dpinst.xml"}, {142, u"licenseE.txt"}, {143, u"licenseJ.txt"},
-    {144, u"kpusbxp.cat"}, {145, u"KPUSB90.INF"}, {146, u"kpusbxp.sys"}, {147, u"VrnCe.sys"},
-    {148, u"VrnCe.sys"}, {149, u"0x0404.ini"}, {150, u"0x0804.ini"}, {151, u"ReadMeE.txt"},
-    {152, u"Quillane_User'sManual.pdf"}, {153, u"ReadMeE.txt"},
-    {154, u"Quillane_User'sManual.pdf"}, {155, u"VRESetup32.exe"}, {156, u"VRESetup64.exe"},
-    {157, u"KPCOMUSBCLN.dll"},
 };
 
 const Entry kEnglishMessages[] = {
@@ -61,6 +49,11 @@ TEST(StringTables, BothTablesHoldTheSameNamesAndWindowTexts) {
   for (uint16_t language : {quillane::kEnglishTable, quillane::kJapaneseTable}) {
     for (const Entry& entry : kSharedEntries) {
       EXPECT_EQ(Load(entry.id, language), entry.text) << "id " << entry.id << " lang " << language;
+    }
+    for (const quillane::PayloadFile& file : quillane::kPayloadFiles) {
+      const std::u16string place = file.place;
+      EXPECT_EQ(Load(file.nameId, language), place.substr(place.rfind(u'\\') + 1))
+          << "id " << file.nameId << " lang " << language;
     }
   }
 }

@@ -7,8 +7,8 @@
 
 namespace quillane {
 
-// Creates the eleven sub-folders under workingRoot (which exists, is new and
-// ends with a backslash), then writes the 39 install files in manifest
+// Creates the sub-folders of the tree under workingRoot (which exists, is new
+// and ends with a backslash), then writes the install files in manifest
 // order. True when every folder was created and every file written whole.
 bool UnpackInstallPayload(const WideString& workingRoot);
 
