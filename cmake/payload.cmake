@@ -1,6 +1,6 @@
-# The payload manifest (Packager/res/payload.txt), read once at configure
+# The payload table (Packager/res/payload.txt), read once at configure
 # time. It gives the unpacker's tables of folders and files
-# (payload_manifest.inc, tree_folders.h), the file-name entries of both
+# (payload_rows.inc, tree_folders.h), the file-name entries of both
 # string tables (payload_names.rc, included by strings.rc), the tests' table
 # of the carried files (payload_files.h) and the resource script that embeds
 # each file as RCDATA (payload.rc), so they can never disagree.
@@ -40,12 +40,12 @@ function(_quillane_tree_folder folder out_index)
 endfunction()
 
 # Fills QUILLANE_PAYLOAD_IDS and QUILLANE_PAYLOAD_PATHS (parallel lists, in
-# the manifest's order) and writes into out_dir the unpacker's tables
-# (payload_manifest.inc), the number of tree folders (tree_folders.h), the
+# the table's order) and writes into out_dir the unpacker's tables
+# (payload_rows.inc), the number of tree folders (tree_folders.h), the
 # file-name string entries (payload_names.rc) and the tests' table of the
 # carried files (payload_files.h). Each file's folder is the folder its path
 # names; its file name, the text of its name string.
-function(quillane_read_manifest out_dir)
+function(quillane_read_payload_table out_dir)
   file(STRINGS ${QUILLANE_MANIFEST_FILE} lines REGEX "^(install|cleanup)[ \t]")
   set(_tree_folders "")
   set(_folder_rows "")
@@ -60,20 +60,20 @@ function(quillane_read_manifest out_dir)
   foreach(line IN LISTS lines)
     string(REGEX MATCH "^([a-z]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+(.+)$" _ "${line}")
     if(NOT CMAKE_MATCH_4)
-      message(FATAL_ERROR "Malformed manifest row: ${line}")
+      message(FATAL_ERROR "Malformed payload row: ${line}")
     endif()
     set(set_name ${CMAKE_MATCH_1})
     set(id ${CMAKE_MATCH_2})
     set(name_id ${CMAKE_MATCH_3})
     string(STRIP "${CMAKE_MATCH_4}" path)
     if(path MATCHES "(^|/)\\.\\.?(/|$)|^/|\\\\|//")
-      message(FATAL_ERROR "A manifest path must lie below the payload folder: ${line}")
+      message(FATAL_ERROR "A payload path must lie below the payload folder: ${line}")
     endif()
     if(path MATCHES "[\"<>:|?*]")
-      message(FATAL_ERROR "A manifest path holds a character Windows file names cannot: ${line}")
+      message(FATAL_ERROR "A payload path holds a character Windows file names cannot: ${line}")
     endif()
     if(id IN_LIST ids OR name_id IN_LIST name_ids)
-      message(FATAL_ERROR "A manifest row repeats an RCDATA or file-name string id: ${line}")
+      message(FATAL_ERROR "A payload row repeats an RCDATA or file-name string id: ${line}")
     endif()
     get_filename_component(folder "${path}" DIRECTORY)
     get_filename_component(name "${path}" NAME)
@@ -94,11 +94,11 @@ function(quillane_read_manifest out_dir)
   list(LENGTH _tree_folders folder_count)
   set(text "// Generated from Packager/res/payload.txt; do not edit.\n")
   string(APPEND text "const FolderRow kSubFolders[kTreeFolderCount - 1] = {\n${_folder_rows}};\n")
-  string(APPEND text "const ManifestRow kInstallManifest[] = {\n${install_rows}};\n")
-  string(APPEND text "const size_t kInstallManifestSize = sizeof(kInstallManifest) / sizeof(kInstallManifest[0]);\n")
-  string(APPEND text "const ManifestRow kCleanupManifest[] = {\n${cleanup_rows}};\n")
-  string(APPEND text "const size_t kCleanupManifestSize = sizeof(kCleanupManifest) / sizeof(kCleanupManifest[0]);\n")
-  file(CONFIGURE OUTPUT ${out_dir}/payload_manifest.inc CONTENT "${text}" @ONLY)
+  string(APPEND text "const PayloadRow kInstallPayload[] = {\n${install_rows}};\n")
+  string(APPEND text "const size_t kInstallPayloadSize = sizeof(kInstallPayload) / sizeof(kInstallPayload[0]);\n")
+  string(APPEND text "const PayloadRow kCleanupPayload[] = {\n${cleanup_rows}};\n")
+  string(APPEND text "const size_t kCleanupPayloadSize = sizeof(kCleanupPayload) / sizeof(kCleanupPayload[0]);\n")
+  file(CONFIGURE OUTPUT ${out_dir}/payload_rows.inc CONTENT "${text}" @ONLY)
   set(header "// Generated from Packager/res/payload.txt; do not edit.\n#pragma once\n\n#include <cstddef>\n\n")
   string(APPEND header "namespace quillane {\n\n// The working root and the folders below it.\nconstexpr size_t kTreeFolderCount = ${folder_count};\n\n}  // namespace quillane\n")
   file(CONFIGURE OUTPUT ${out_dir}/tree_folders.h CONTENT "${header}" @ONLY)
@@ -119,7 +119,7 @@ function(quillane_read_manifest out_dir)
   set(QUILLANE_PAYLOAD_PATHS "${paths}" PARENT_SCOPE)
 endfunction()
 
-# Writes payload.rc embedding every manifest file of payload_dir; stops the
+# Writes payload.rc embedding every payload file of payload_dir; stops the
 # configure step with one message naming every missing file.
 function(quillane_write_payload_rc payload_dir rc_file check_now)
   set(text "// Generated from Packager/res/payload.txt; do not edit.\nLANGUAGE 0x09, 0x01\n")

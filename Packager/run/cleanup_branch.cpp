@@ -1,6 +1,6 @@
 #include "run/cleanup_branch.h"
 
-#include "run/tree/manifest.h"
+#include "run/tree/payload_table.h"
 
 namespace quillane {
 

@@ -18,7 +18,7 @@
 #include "run/launch/start_environment.h"
 #include "base/result_code.h"
 #include "run/run_result.h"
-#include "run/tree/manifest.h"
+#include "run/tree/payload_table.h"
 #include "run/tree/remove_tree.h"
 #include "run/tree/unpack.h"
 #include "run/tree/working_root.h"

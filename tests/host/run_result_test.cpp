@@ -4,7 +4,7 @@
 
 #include "run/cleanup_branch.h"
 #include "run/run_result.h"
-#include "run/tree/manifest.h"
+#include "run/tree/payload_table.h"
 
 namespace quillane {
 namespace {

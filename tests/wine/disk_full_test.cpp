@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "installer_driver.h"
-#include "run/tree/manifest.h"
+#include "run/tree/payload_table.h"
 
 using namespace quillane_test;
 
@@ -17,7 +17,7 @@ constexpr unsigned long long kPage = 4096;  // the small file system's block
 unsigned long long Pages(unsigned long long bytes) { return (bytes + kPage - 1) / kPage; }
 
 // The blocks each carried file takes, in the order of writing.
-std::vector<unsigned long long> PagesOf(const quillane::ManifestRow* rows, size_t count) {
+std::vector<unsigned long long> PagesOf(const quillane::PayloadRow* rows, size_t count) {
   std::vector<unsigned long long> pages;
   HMODULE image = LoadLibraryExW(InstallerPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   EXPECT_NE(image, nullptr);
@@ -63,10 +63,10 @@ TEST(DiskFull, UnpackingThatCannotFinishStartsNothingAndLeavesNothing) {
     GTEST_SKIP() << "needs the small disk of disk_full_test.sh";
   }
   const std::vector<unsigned long long> install =
-      PagesOf(quillane::kInstallManifest, quillane::kInstallManifestSize);
+      PagesOf(quillane::kInstallPayload, quillane::kInstallPayloadSize);
   const std::vector<unsigned long long> cleanup =
-      PagesOf(quillane::kCleanupManifest, quillane::kCleanupManifestSize);
-  ASSERT_EQ(install.size(), quillane::kInstallManifestSize);
+      PagesOf(quillane::kCleanupPayload, quillane::kCleanupPayloadSize);
+  ASSERT_EQ(install.size(), quillane::kInstallPayloadSize);
   ASSERT_GE(install[0], 2u);  // setup.exe can be cut within
 
   // The largest later file, cut within as well.

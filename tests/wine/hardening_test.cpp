@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "installer_driver.h"
-#include "run/tree/manifest.h"
+#include "run/tree/payload_table.h"
 #include "run/tree/remove_tree.h"
 
 using namespace quillane_test;
@@ -68,7 +68,7 @@ TEST_F(Hardening, LinksPlantedBeforeTheRunAreNeverFollowedAndTheRootIsNotUsed) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(ReportValues(run.report + run.auxReport, "file").size() +
                   ReportValues(run.auxReport, "aux").size(),
-              mode[2] == L'1' ? quillane::kInstallManifestSize + 1 : 1u);
+              mode[2] == L'1' ? quillane::kInstallPayloadSize + 1 : 1u);
     EXPECT_EQ(run.cleanupReport, mode[2] == L'1' ? "" : "cleanup-called\n");
   }
   EXPECT_FALSE(PathExists(programs / L"VARNO"));
@@ -118,7 +118,7 @@ TEST_F(Hardening, StaleTreeIsGoneBeforeTheSetupStarts) {
   InstallerRun run = RunInstaller(L"-u1");
   EXPECT_EQ(run.exitCode, 3);
   std::vector<std::string> files = ReportValues(run.report, "file");
-  EXPECT_EQ(files.size(), quillane::kInstallManifestSize + 1);  // the manifest's and PORTS.dat
+  EXPECT_EQ(files.size(), quillane::kInstallPayloadSize + 1);  // the payload's and PORTS.dat
   for (const std::string& file : files) {
     EXPECT_EQ(file.find("stale"), std::string::npos);
     EXPECT_EQ(file.find("extra"), std::string::npos);
@@ -339,7 +339,7 @@ TEST_F(Hardening, TemporaryFolderIsNeverWhereTheTreeGoes) {
     EXPECT_EQ(started.size(), 1u);
     for (const std::string& path : started) EXPECT_EQ(path.rfind(root + "setup.exe", 0), 0u) << path;
     const std::vector<std::string> files = ReportValues(run.report, "file");
-    EXPECT_EQ(files.size(), quillane::kInstallManifestSize + 1);
+    EXPECT_EQ(files.size(), quillane::kInstallPayloadSize + 1);
     for (const std::string& file : files) EXPECT_EQ(file.find("planted"), std::string::npos) << file;
     EXPECT_FALSE(PathExists(row.temp + L"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}") && !linked);
     if (linked) {  // back to the user's own folder for the clean-up mode

@@ -2,15 +2,15 @@
 
 #include "base/win32.h"
 #include "run/tree/extract.h"
-#include "run/tree/manifest.h"
+#include "run/tree/payload_table.h"
 #include "text/local_string.h"
 
 namespace quillane {
 namespace {
 
-bool WriteRows(const ManifestRow* rows, size_t count, const WideString (&folders)[kTreeFolderCount]) {
+bool WriteRows(const PayloadRow* rows, size_t count, const WideString (&folders)[kTreeFolderCount]) {
   for (size_t index = 0; index < count; ++index) {
-    const ManifestRow& row = rows[index];
+    const PayloadRow& row = rows[index];
     WideString name = LoadLocalString(row.nameId);
     if (name.Empty() ||
         ExtractResourceToFile(AsWide(folders[row.folder].CStr()),
@@ -31,14 +31,14 @@ bool UnpackInstallPayload(const WideString& workingRoot) {
       return false;
     }
   }
-  return WriteRows(kInstallManifest, kInstallManifestSize, folders);
+  return WriteRows(kInstallPayload, kInstallPayloadSize, folders);
 }
 
 bool UnpackCleanupPayload(const WideString& workingRoot) {
   WideString folders[kTreeFolderCount];
   return folders[kRootFolder].Assign(workingRoot.CStr(),
                                                                 workingRoot.Length()) &&
-         WriteRows(kCleanupManifest, kCleanupManifestSize, folders);
+         WriteRows(kCleanupPayload, kCleanupPayloadSize, folders);
 }
 
 }  // namespace quillane

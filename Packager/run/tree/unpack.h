@@ -8,7 +8,7 @@
 namespace quillane {
 
 // Creates the sub-folders of the tree under workingRoot (which exists, is new
-// and ends with a backslash), then writes the install files in manifest
+// and ends with a backslash), then writes the install files in payload-table
 // order. True when every folder was created and every file written whole.
 bool UnpackInstallPayload(const WideString& workingRoot);
 

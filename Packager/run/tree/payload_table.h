@@ -1,4 +1,4 @@
-// The working tree and the payload manifest: which folders are made, and
+// The working tree and the payload table: which folders are made, and
 // which carried file (RCDATA id, file-name string id) goes into which folder,
 // in the order of writing.
 #pragma once
@@ -27,15 +27,15 @@ struct FolderRow {
 // The sub-folders in the order of creation, from payload.txt's paths.
 extern const FolderRow kSubFolders[kTreeFolderCount - 1];
 
-struct ManifestRow {
+struct PayloadRow {
   TreeFolder folder;
   uint16_t resourceId;
   uint16_t nameId;
 };
-extern const ManifestRow kInstallManifest[];
-extern const size_t kInstallManifestSize;
-extern const ManifestRow kCleanupManifest[];
-extern const size_t kCleanupManifestSize;
+extern const PayloadRow kInstallPayload[];
+extern const size_t kInstallPayloadSize;
+extern const PayloadRow kCleanupPayload[];
+extern const size_t kCleanupPayloadSize;
 
 // String ids the run uses by name.
 constexpr uint32_t kProductCodeId = 123;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "payload_files.h"  // generated from payload.txt, as the unpacker's tables are
-#include "run/tree/manifest.h"
+#include "run/tree/payload_table.h"
 
 namespace quillane {
 namespace {
@@ -51,16 +51,16 @@ TEST(FolderPaths, EveryFolderOfThePlacesOnceEachAfterItsParent) {
 TEST(Manifest, RowsArePayloadFilesInOrderOfWritingEachIdOnce) {
   WideString paths[kTreeFolderCount];
   ASSERT_TRUE(BuildFolderPaths(WideString(kRoot.c_str()), paths));
-  ASSERT_EQ(kInstallManifestSize + kCleanupManifestSize, kPayloadFileCount);
+  ASSERT_EQ(kInstallPayloadSize + kCleanupPayloadSize, kPayloadFileCount);
   size_t install = 0;
   size_t cleanup = 0;
   std::set<unsigned> resources;
   std::set<unsigned> names;
   for (const PayloadFile& file : kPayloadFiles) {
-    const ManifestRow& row =
-        file.install ? kInstallManifest[install++] : kCleanupManifest[cleanup++];
-    ASSERT_LE(install, kInstallManifestSize);
-    ASSERT_LE(cleanup, kCleanupManifestSize);
+    const PayloadRow& row =
+        file.install ? kInstallPayload[install++] : kCleanupPayload[cleanup++];
+    ASSERT_LE(install, kInstallPayloadSize);
+    ASSERT_LE(cleanup, kCleanupPayloadSize);
     ASSERT_LT(row.folder, kTreeFolderCount);
     EXPECT_EQ(Text(paths[row.folder]), kRoot + FolderOf(file.place));
     EXPECT_EQ(row.resourceId, file.resourceId);
