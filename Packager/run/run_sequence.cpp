@@ -29,9 +29,9 @@ namespace quillane {
 namespace {
 
 constexpr UINT kWindowTextUnits = 100;
-constexpr uint32_t kWindowTitleId = 60;
-constexpr uint32_t kWindowClassId = 111;  // also the single-instance guard's name
-constexpr WORD kClassIconId = 115;
+constexpr uint32_t kWindowTitleId = QUILLANE_STRING_CAPTION;
+constexpr uint32_t kWindowClassId = QUILLANE_STRING_GUARD_NAME;  // also the guard's name
+constexpr WORD kClassIconId = QUILLANE_ICON_CLASS;
 constexpr const char* kCleanupExport = "RCVCLN_UninstKPCOMUSB";
 
 // Process-wide state of the run. All of it is constant-initialised

@@ -2,11 +2,12 @@
 #pragma once
 
 #include "base/win32.h"
+#include "res/resource_ids.h"
 
 namespace quillane {
 
 // The caption of every message box, and the hidden window's title.
-constexpr const wchar_t* kProgramCaption = L"VARNO Quillane Ver.7.10a";
+constexpr const wchar_t* kProgramCaption = L"" QUILLANE_CAPTION;
 
 // Runs the installer for the command line after the program name and returns
 // the process exit code.

@@ -24,7 +24,8 @@ set -euo pipefail
 here=$(dirname "$(readlink -f "$0")")
 top=$(dirname "$(dirname "$here")")
 
-readonly caption="VARNO Quillane Ver.7.10a"
+caption=$(/usr/bin/python3 "$top/scripts/release/pe_resources.py" define QUILLANE_CAPTION)
+readonly caption
 readonly languages=(en ja zh-CN zh-TW)
 
 # The Windows UI fonts of the three CJK languages, which Wine's dialog and

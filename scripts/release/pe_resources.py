@@ -11,6 +11,7 @@ it should be raises InputError.
 """
 
 import collections
+import os
 import re
 import struct
 import sys
@@ -26,9 +27,30 @@ RT_MANIFEST = pefile.RESOURCE_TYPE["RT_MANIFEST"]
 ENGLISH = 1033
 JAPANESE = 1041
 
+# The installer's resource ids, result codes and fixed texts, defined once in
+# Packager/res/resource_ids.h for the resource scripts, the program and these
+# scripts alike.
+RESOURCE_IDS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                            "Packager", "res", "resource_ids.h")
+
+
+def read_definitions(path=RESOURCE_IDS):
+    """{name: number or text} of the "#define NAME value" lines of a header."""
+    definitions = {}
+    with open(path, encoding="utf-8") as header:
+        for line in header:
+            match = re.match(r'^#define\s+(\w+)\s+(?:(\d+)|"([^"]*)")\s*$', line)
+            if match:
+                number, text = match.group(2), match.group(3)
+                definitions[match.group(1)] = int(number) if number is not None else text
+    return definitions
+
+
+DEFINITIONS = read_definitions()
+
 # The product code, the name of the working root: a file-name string of its
 # own besides those of the payload.txt rows.
-PRODUCT_CODE_ID = 123
+PRODUCT_CODE_ID = DEFINITIONS["QUILLANE_STRING_PRODUCT_CODE"]
 
 MANIFEST_ROW = re.compile(r"^([a-z]+)[ \t]+([0-9]+)[ \t]+([0-9]+)[ \t]+(.+)$")
 
@@ -189,9 +211,13 @@ def version_info(pe):
 if __name__ == "__main__":
     # For the shell scripts: "paths <payload.txt>" prints each row's path,
     # "rows <payload.txt>" each row as "set rcdata-id name-id path",
-    # "name-ids <payload.txt>" each file-name string id.
+    # "name-ids <payload.txt>" each file-name string id, "define <NAME>" the
+    # value of one of the installer's shared definitions.
+    if len(sys.argv) == 3 and sys.argv[1] == "define" and sys.argv[2] in DEFINITIONS:
+        print(DEFINITIONS[sys.argv[2]])
+        sys.exit(0)
     if len(sys.argv) != 3 or sys.argv[1] not in ("paths", "rows", "name-ids"):
-        sys.exit("usage: pe_resources.py paths|rows|name-ids <payload.txt>")
+        sys.exit("usage: pe_resources.py paths|rows|name-ids <payload.txt> | define <NAME>")
     try:
         payload_rows = read_payload_rows(sys.argv[2])
         if sys.argv[1] == "name-ids":

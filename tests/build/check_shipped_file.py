@@ -28,7 +28,8 @@ import pefile
 # The reading of the image and of payload.txt, shared with the payload listing.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "release"))
-from pe_resources import (ENGLISH, JAPANESE, PRODUCT_CODE_ID, RT_GROUP_ICON,  # noqa: E402
+from pe_resources import (DEFINITIONS, ENGLISH, JAPANESE, PRODUCT_CODE_ID,  # noqa: E402
+                          RT_GROUP_ICON,
                           RT_ICON, InputError, manifests, open_image, rcdata,
                           read_payload_rows, resource_types, string_tables, version_info)
 
@@ -87,8 +88,8 @@ FILE_NAMES = {name_id: place.rsplit("\\", 1)[-1] for _, _, name_id, place in LAY
 # File-name strings (the product code names the working root), the same in both tables.
 SHARED_STRING_IDS = sorted(FILE_NAMES) + [PRODUCT_CODE_ID]
 ABSENT_STRING_IDS = [115, 1168]
-PRODUCT_CODE = "{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"
-ICON_GROUP_ID = 115
+PRODUCT_CODE = DEFINITIONS["QUILLANE_PRODUCT_CODE"]
+ICON_GROUP_ID = DEFINITIONS["QUILLANE_ICON_CLASS"]
 
 FILE_VERSION = (7, 1, 7, 0)
 PRODUCT_VERSION = (7, 1, 0, 0)
@@ -182,9 +183,15 @@ def read_string_tables(path):
             if line == "END":
                 inside = False
                 continue
-            match = re.match(r'^(\d+)\s+"((?:[^"]|"")*)"$', line)
+            # An id or text may be one of the shared definitions by name.
+            match = re.match(r'^(\w+)\s+(?:"((?:[^"]|"")*)"|(\w+))$', line)
             if inside and match:
-                tables[language][int(match.group(1))] = rc_text(match.group(2))
+                name, text, text_name = match.groups()
+                string_id = int(name) if name.isdigit() else DEFINITIONS.get(name)
+                text = rc_text(text) if text is not None else DEFINITIONS.get(text_name)
+                if not isinstance(string_id, int) or not isinstance(text, str):
+                    raise InputError(f"{path}: cannot read the string line {line!r}")
+                tables[language][string_id] = text
     if not tables:
         raise InputError(f"{path} has no string table")
     return tables

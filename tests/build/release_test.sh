@@ -74,13 +74,12 @@ import sys, pefile
 pe = pefile.PE(sys.argv[1])
 for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
     if kind.id == pefile.RESOURCE_TYPE["RT_RCDATA"]:
-        for entry in kind.directory.entries:
-            if entry.id == 111:  # data1.cab
-                data = entry.directory.entries[0].data.struct
-                print(pe.get_offset_from_rva(data.OffsetToData) + data.Size // 2)
+        entry = kind.directory.entries[0]  # any carried file will do
+        data = entry.directory.entries[0].data.struct
+        print(pe.get_offset_from_rva(data.OffsetToData) + data.Size // 2)
 EOF
 )
-[ -n "$offset" ] || fail "RCDATA 111 not found in the signed installer"
+[ -n "$offset" ] || fail "no RCDATA resource in the signed installer"
 byte=$(od -An -tu1 -j "$offset" -N1 tampered.exe | tr -d ' ')
 printf "\\x$(printf %02x $(( (byte + 1) % 256 )))" | dd of=tampered.exe bs=1 seek="$offset" conv=notrunc 2> /dev/null
 cmp -s tampered.exe p12/QuillaneSetup.exe && fail "the byte was not changed"

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "installer_driver.h"
+#include "res/resource_ids.h"
 #include "run/tree/remove_tree.h"
 
 using namespace quillane_test;
@@ -62,7 +63,7 @@ TEST(InstallerLanguage, MessagesAndSetupOptionFollowTheUserLanguage) {
     CloseHandle(guard);
     EXPECT_EQ(second.exitCode, 101);
     EXPECT_TRUE(second.box.shown);
-    EXPECT_EQ(second.box.caption, L"VARNO Quillane Ver.7.10a");
+    EXPECT_EQ(second.box.caption, L"" QUILLANE_CAPTION);
     EXPECT_EQ(second.box.text, language->alreadyRunning);
     EXPECT_TRUE(second.box.mainWindowExisted);
   }
@@ -70,7 +71,7 @@ TEST(InstallerLanguage, MessagesAndSetupOptionFollowTheUserLanguage) {
     ProgramVersion version(L"QuillaneSetup.exe", L"nt40");
     InstallerRun old = RunInstaller(L"");
     EXPECT_EQ(old.exitCode, 102);
-    EXPECT_EQ(old.box.caption, L"VARNO Quillane Ver.7.10a");
+    EXPECT_EQ(old.box.caption, L"" QUILLANE_CAPTION);
     EXPECT_EQ(old.box.text, language->unsupported);
     EXPECT_FALSE(old.box.mainWindowExisted);  // the version gate comes before any window
   }

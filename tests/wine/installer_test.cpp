@@ -7,6 +7,7 @@
 #include <set>
 
 #include "installer_driver.h"
+#include "res/resource_ids.h"
 #include "payload_files.h"  // generated from payload.txt
 #include "run/tree/remove_tree.h"
 #include "standin_common.h"
@@ -15,7 +16,7 @@ using namespace quillane_test;
 
 namespace {
 
-constexpr const wchar_t* kCaption = L"VARNO Quillane Ver.7.10a";
+constexpr const wchar_t* kCaption = L"" QUILLANE_CAPTION;
 
 // The install (or clean-up) files of the working tree, as the payload folder
 // holds them.

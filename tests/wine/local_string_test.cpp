@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "payload_files.h"  // generated from payload.txt
+#include "res/resource_ids.h"
 #include "text/catalogue.h"
 #include "text/local_string.h"
 #include "text/string_block.h"
@@ -28,21 +29,22 @@ struct Entry {
 
 // The texts every table holds alike, besides the carried files' names.
 const Entry kSharedEntries[] = {
-    {60, u"VARNO Quillane Ver.7.10a"}, {111, u"Quillane Installer"},
-    {123, u"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"},
+    {QUILLANE_STRING_CAPTION, u"" QUILLANE_CAPTION},
+    {QUILLANE_STRING_GUARD_NAME, u"" QUILLANE_GUARD_NAME},
+    {QUILLANE_STRING_PRODUCT_CODE, u"" QUILLANE_PRODUCT_CODE},
 };
 
 const Entry kEnglishMessages[] = {
-    {101, u"This installer is already running."},
-    {102, u"This operating system is not supported.\r\nInstallation canceled."},
-    {104, u"Please log on administrator account."},
-    {1001, u"Installation failed."},
+    {QUILLANE_RESULT_ALREADY_RUNNING, u"This installer is already running."},
+    {QUILLANE_RESULT_UNSUPPORTED_OS, u"This operating system is not supported.\r\nInstallation canceled."},
+    {QUILLANE_RESULT_NOT_ADMINISTRATOR, u"Please log on administrator account."},
+    {QUILLANE_RESULT_INSTALL_FAILED, u"Installation failed."},
 };
 const Entry kJapaneseMessages[] = {
-    {101, u"本インストーラはすでに起動しています。"},
-    {102, u"サポート対象外のOSの為、インストールできません。\r\nインストールを中止します。"},
-    {104, u"管理者権限で実行してください。"},
-    {1001, u"インストールに失敗しました。"},
+    {QUILLANE_RESULT_ALREADY_RUNNING, u"本インストーラはすでに起動しています。"},
+    {QUILLANE_RESULT_UNSUPPORTED_OS, u"サポート対象外のOSの為、インストールできません。\r\nインストールを中止します。"},
+    {QUILLANE_RESULT_NOT_ADMINISTRATOR, u"管理者権限で実行してください。"},
+    {QUILLANE_RESULT_INSTALL_FAILED, u"インストールに失敗しました。"},
 };
 
 TEST(StringTables, BothTablesHoldTheSameNamesAndWindowTexts) {
@@ -75,7 +77,7 @@ TEST(StringTables, EmptyMissingAndUnusedEntriesGiveEmptyText) {
     EXPECT_EQ(Load(1168, language), u"");  // never read, so not carried
   }
   // Only the exact language is looked up; no other table stands in.
-  EXPECT_EQ(Load(111, 0x0407), u"");
+  EXPECT_EQ(Load(QUILLANE_STRING_GUARD_NAME, 0x0407), u"");
   EXPECT_EQ(Load(111, 0x0809), u"");
 }
 
@@ -92,7 +94,7 @@ TEST(UserLanguage, LocalStringsAndCatalogueFollowTheUserLanguage) {
   for (int index = 0; index < 4; ++index) {
     EXPECT_EQ(Text(LoadLocalString(messages[index].id)), messages[index].text);
   }
-  EXPECT_EQ(Text(LoadLocalString(111)), u"Quillane Installer");
+  EXPECT_EQ(Text(LoadLocalString(QUILLANE_STRING_GUARD_NAME)), u"" QUILLANE_GUARD_NAME);
 
   const quillane::MessageCatalogue catalogue =
       quillane::InitMessageCatalogue(GetUserDefaultLangID());
@@ -100,7 +102,7 @@ TEST(UserLanguage, LocalStringsAndCatalogueFollowTheUserLanguage) {
                                   : expected == 0x0804 ? u"安装失败。"
                                   : expected == 0x0404 ? u"安裝失敗。"
                                                        : u"Installation failed.";
-  EXPECT_EQ(Text(quillane::GetResultMessage(catalogue, 1001)), installFailed);
+  EXPECT_EQ(Text(quillane::GetResultMessage(catalogue, QUILLANE_RESULT_INSTALL_FAILED)), installFailed);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/wide_string.h"
+#include "res/resource_ids.h"
 #include "tree_folders.h"  // generated from payload.txt
 
 namespace quillane {
@@ -37,12 +38,11 @@ extern const size_t kInstallPayloadSize;
 extern const PayloadRow kCleanupPayload[];
 extern const size_t kCleanupPayloadSize;
 
-// String ids the run uses by name.
-constexpr uint32_t kProductCodeId = 123;
-constexpr uint32_t kInnerSetupNameId = 114;
-constexpr uint32_t kAuxiliarySetup32NameId = 155;
-constexpr uint32_t kAuxiliarySetup64NameId = 156;
-constexpr uint32_t kCleanupLibraryNameId = 157;
+// The product code's string, which names the working root. The file-name
+// strings of the programs the run starts or loads (kInnerSetupNameId,
+// kAuxiliarySetup32NameId, kAuxiliarySetup64NameId, kCleanupLibraryNameId)
+// come from payload.txt with the folder count.
+constexpr uint32_t kProductCodeId = QUILLANE_STRING_PRODUCT_CODE;
 
 // The path of every folder of the tree under workingRoot, indexed by
 // TreeFolder; false when memory ran out.
