@@ -13,6 +13,8 @@ part() { echo "== $1: $((SECONDS - started)) s"; started=$SECONDS; }
 
 scripts/setup/install-deps.sh
 part "packages"
+scripts/setup/check-format.sh
+part "format"
 jobs=$(nproc)
 # Configure with its warnings and the preset's settings shown, without the
 # progress lines.

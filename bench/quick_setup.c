@@ -9,7 +9,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-static void WriteText(HANDLE out, const wchar_t *text) {
+static void WriteText(HANDLE out, const wchar_t* text) {
   char bytes[4 * MAX_PATH];
   int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof(bytes), NULL, NULL);
   DWORD written = 0;
@@ -17,12 +17,12 @@ static void WriteText(HANDLE out, const wchar_t *text) {
 }
 
 /* Appends text at *end, within a buffer of MAX_PATH + 32 units. */
-static void Put(wchar_t *buffer, size_t *end, const wchar_t *text) {
+static void Put(wchar_t* buffer, size_t* end, const wchar_t* text) {
   while (*text && *end < MAX_PATH + 31) buffer[(*end)++] = *text++;
   buffer[*end] = L'\0';
 }
 
-static void PutNumber(wchar_t *buffer, size_t *end, unsigned long long value) {
+static void PutNumber(wchar_t* buffer, size_t* end, unsigned long long value) {
   wchar_t digits[24];
   size_t at = 23;
   digits[at] = L'\0';
@@ -34,7 +34,7 @@ static void PutNumber(wchar_t *buffer, size_t *end, unsigned long long value) {
 }
 
 /* Lists folder (a path below root of `skip` units; empty for root itself). */
-static void ListTree(HANDLE out, const wchar_t *folder, size_t skip) {
+static void ListTree(HANDLE out, const wchar_t* folder, size_t skip) {
   wchar_t pattern[MAX_PATH + 32];
   size_t end = 0;
   Put(pattern, &end, folder);
@@ -76,7 +76,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR arguments, int
   wchar_t own[MAX_PATH];
   DWORD ownLength = GetModuleFileNameW(NULL, own, MAX_PATH);
   if (ownLength == 0 || ownLength >= MAX_PATH) return 3;
-  wchar_t *slash = own + ownLength;
+  wchar_t* slash = own + ownLength;
   while (slash > own && *slash != L'\\') --slash;
   *slash = L'\0';
 

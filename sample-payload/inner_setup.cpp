@@ -52,8 +52,8 @@ WindowLink FindWindowLink(const std::wstring& commandLine) {
 
 std::string ReadWhole(const std::wstring& path, bool& exists) {
   std::string bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            0, nullptr);
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   exists = file != INVALID_HANDLE_VALUE;
   if (!exists) return bytes;
   char chunk[65536];
@@ -63,7 +63,8 @@ std::string ReadWhole(const std::wstring& path, bool& exists) {
   return bytes;
 }
 
-void ListTree(const std::wstring& root, const std::wstring& relative, std::vector<std::string>& lines) {
+void ListTree(const std::wstring& root, const std::wstring& relative,
+              std::vector<std::string>& lines) {
   WIN32_FIND_DATAW entry;
   const std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
   HANDLE listing = FindFirstFileW((folder + L"\\*").c_str(), &entry);

@@ -12,7 +12,10 @@ namespace {
 class LineBuilder {
  public:
   LineBuilder(char* out, size_t capacity) : out_(out), capacity_(capacity) {
-    if (capacity_ == 0) fits_ = false; else out_[0] = 0;
+    if (capacity_ == 0)
+      fits_ = false;
+    else
+      out_[0] = 0;
   }
   LineBuilder& Text(const char* text) {
     for (; fits_ && *text; ++text) Put(*text);
@@ -23,7 +26,8 @@ class LineBuilder {
   LineBuilder& Decimal(int32_t value, int minWidth = 1) {
     char digits[12];
     int count = 0;
-    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    uint32_t magnitude =
+        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
     do {
       digits[count++] = static_cast<char>('0' + magnitude % 10);
       magnitude /= 10;
@@ -53,8 +57,7 @@ class LineBuilder {
 }  // namespace
 
 bool IsWrittenWhole(const PortsFileWritten& written) {
-  return !written.streamFailed && written.streamLength >= 0 && written.closed &&
-         written.sizeRead &&
+  return !written.streamFailed && written.streamLength >= 0 && written.closed && written.sizeRead &&
          written.sizeOnDisk == static_cast<unsigned long long>(written.streamLength);
 }
 

@@ -10,7 +10,8 @@
 namespace quillane {
 namespace {
 
-constexpr const char* kUsbDeviceKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\" QUILLANE_USB_DEVICE_KEY;
+constexpr const char* kUsbDeviceKey =
+    "SYSTEM\\CurrentControlSet\\Enum\\USB\\" QUILLANE_USB_DEVICE_KEY;
 constexpr const char* kVirtualPortsKey = "SYSTEM\\CurrentControlSet\\Enum\\Root\\PORTS";
 constexpr DWORD kTextBytes = 260;
 constexpr DWORD kKeyNameChars = 260;
@@ -52,8 +53,7 @@ bool ReadNumber(HKEY key, const char* name, uint32_t& value) {
 // registry data is not; a longer value is missing and leaves text empty.
 bool ReadText(HKEY key, const char* name, char (&text)[kTextBytes + 1]) {
   DWORD size = kTextBytes;
-  LONG status =
-      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+  LONG status = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
   if (status != ERROR_SUCCESS || size > kTextBytes) {
     text[0] = 0;
     return false;

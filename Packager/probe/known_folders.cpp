@@ -87,8 +87,8 @@ WideString ReadExpandedRegistryText(HKEY root, const wchar_t* subkey, const wcha
 }
 
 WideString GetProgramFilesFolder() {
-  return ReadExpandedRegistryText(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion",
-                                  L"ProgramFilesPath");
+  return ReadExpandedRegistryText(
+      HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesPath");
 }
 
 WideString GetCommonProgramsFolder() {

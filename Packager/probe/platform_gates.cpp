@@ -8,7 +8,7 @@ namespace quillane {
 namespace {
 
 constinit const TokenFunctions kPlatformTokenFunctions = {OpenThreadToken, OpenProcessToken,
-                                                GetTokenInformation, CloseHandle};
+                                                          GetTokenInformation, CloseHandle};
 // Null stands for the platform's own: a zero value takes no room in the
 // image, which a pointer to them would.
 constinit const TokenFunctions* replacedTokenFunctions = nullptr;
@@ -90,7 +90,7 @@ int IsWindows2000() {
 int IsSupportedOs(int32_t allowWindows2000) {
   const OSVERSIONINFOW version = QueryVersion();
   return IsSupportedVersion(version.dwMajorVersion, version.dwMinorVersion, allowWindows2000) ? 1
-                                                                                            : 0;
+                                                                                              : 0;
 }
 
 int IsUserAdmin() {

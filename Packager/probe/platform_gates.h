@@ -23,11 +23,12 @@ int IsUserAdmin();
 // The token calls of IsUserAdmin. A test replaces them to reach answers that
 // a real system cannot be made to give (a user who is no administrator, a
 // failing call); null restores the platform's own.
+using GetTokenInformationFunction = BOOL(WINAPI*)(HANDLE token, TOKEN_INFORMATION_CLASS kind,
+                                                  LPVOID buffer, DWORD length, PDWORD needed);
 struct TokenFunctions {
   BOOL(WINAPI* openThreadToken)(HANDLE thread, DWORD access, BOOL openAsSelf, PHANDLE token);
   BOOL(WINAPI* openProcessToken)(HANDLE process, DWORD access, PHANDLE token);
-  BOOL(WINAPI* getTokenInformation)(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID buffer,
-                                    DWORD length, PDWORD needed);
+  GetTokenInformationFunction getTokenInformation;
   BOOL(WINAPI* closeHandle)(HANDLE handle);
 };
 void SetTokenFunctionsForTesting(const TokenFunctions* functions);

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "base/wide_string.h"
 #include "base/result_code.h"
+#include "base/wide_string.h"
 
 namespace quillane {
 

@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "base/path_buffer.h"
+#include "base/result_code.h"
 #include "ports/ports_snapshot.h"
 #include "probe/instance_guard.h"
 #include "probe/known_folders.h"
@@ -14,9 +15,8 @@
 #include "run/command_line.h"
 #include "run/launch/launcher.h"
 #include "run/launch/library_search.h"
-#include "run/launch/window_messages.h"
 #include "run/launch/start_environment.h"
-#include "base/result_code.h"
+#include "run/launch/window_messages.h"
 #include "run/run_result.h"
 #include "run/tree/payload_table.h"
 #include "run/tree/remove_tree.h"
@@ -92,9 +92,9 @@ HWND CreateMainWindow(HINSTANCE instance, const WideString& className) {
   windowClass.lpszClassName = AsWide(className.CStr());
   windowClass.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(kClassIconId));
   RegisterClassExW(&windowClass);
-  HWND window = CreateWindowExW(0, AsWide(className.CStr()), windowTitle, WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance,
-                                nullptr);
+  HWND window =
+      CreateWindowExW(0, AsWide(className.CStr()), windowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                      0, CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
   if (window) {
     ShowWindow(window, SW_HIDE);
     UpdateWindow(window);
@@ -156,11 +156,10 @@ SetupOutcome RunInstallBranch(const WideString& commandLine) {
   SetupEnd end = {};
   PathBuffer<kPathUnits> setupPath;
   WideString portsPath;
-  const bool treeReady =
-      CreateWorkingFolders(folders) && UnpackInstallPayload(folders.root) &&
-      ComposeExistingPath(folders.root, kInnerSetupNameId, setupPath) &&
-      portsPath.Assign(folders.root.CStr(), folders.root.Length()) &&
-      portsPath.Append(u"PORTS.dat") && WritePortsFile(AsWide(portsPath.CStr()));
+  const bool treeReady = CreateWorkingFolders(folders) && UnpackInstallPayload(folders.root) &&
+                         ComposeExistingPath(folders.root, kInnerSetupNameId, setupPath) &&
+                         portsPath.Assign(folders.root.CStr(), folders.root.Length()) &&
+                         portsPath.Append(u"PORTS.dat") && WritePortsFile(AsWide(portsPath.CStr()));
   if (treeReady) {
     WideString arguments =
         BuildInnerSetupArguments(innerSetupOptions, windowLinkOption, commandLine);
@@ -250,8 +249,8 @@ int RunInstaller(HINSTANCE instance, const wchar_t* commandLineText) {
   // Gates 2 to 4; a port-option code replaces an earlier one.
   const bool alreadyRunning = CheckSingleInstance(AsWide(guardName.CStr())) == 1;
   const bool administrator = alreadyRunning || IsUserAdmin() != 0;  // asked only when alone
-  result = JudgeGates(alreadyRunning, administrator,
-                      CheckPortPair(ReadPortOptions(commandLine, mode)));
+  result =
+      JudgeGates(alreadyRunning, administrator, CheckPortPair(ReadPortOptions(commandLine, mode)));
   if (result != kSuccess) {
     if (interactive) ShowResultBox(catalogue, result);
     return result;

@@ -14,10 +14,10 @@ constexpr uint16_t kEnglishTable = 1033;
 constexpr uint16_t kJapaneseTable = 1041;
 
 struct UserLanguage {
-  uint16_t langId;               // matched exactly, sublanguage included
-  const Unit* setupOption;       // the inner setup's "-l" option
-  CatalogueLanguage catalogue;   // the message box's texts
-  uint16_t stringTable;          // the string table's language
+  uint16_t langId;              // matched exactly, sublanguage included
+  const Unit* setupOption;      // the inner setup's "-l" option
+  CatalogueLanguage catalogue;  // the message box's texts
+  uint16_t stringTable;         // the string table's language
 };
 
 // The row of the LANGID, or English's for any LANGID without a row.

@@ -5,8 +5,8 @@
 namespace quillane {
 
 WideString LoadStringFromTable(HMODULE module, uint32_t id, uint16_t language) {
-  HRSRC found = FindResourceExW(module, RT_STRING,
-                                MAKEINTRESOURCEW(StringBlockNumber(id) & 0xFFFF), language);
+  HRSRC found = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(StringBlockNumber(id) & 0xFFFF),
+                                language);
   if (!found) return WideString();
   HGLOBAL loaded = LoadResource(module, found);
   if (!loaded) return WideString();

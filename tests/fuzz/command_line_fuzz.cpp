@@ -55,7 +55,8 @@ RunMode ExpectedMode(const std::u16string& line) {
   int rank = 0;  // 0 interactive, 1 quiet, 2 quiet with ports, 3 clean-up
   for (size_t at = 0; at + 3 <= line.size(); ++at) {
     if (line[at] != u'-') continue;
-    const char16_t letter = line[at + 1] | 0x20;  // 'U' and 'u' alike; no other unit gives 'u' or 's'
+    const char16_t letter =
+        line[at + 1] | 0x20;  // 'U' and 'u' alike; no other unit gives 'u' or 's'
     if (letter == u'u' && line[at + 2] == u'3') rank = std::max(rank, 3);
     if (letter == u's' && line[at + 2] == u'1') rank = std::max(rank, 2);
     if (letter == u'u' && line[at + 2] == u'1') rank = std::max(rank, 1);
@@ -68,8 +69,8 @@ RunMode ExpectedMode(const std::u16string& line) {
 // "-l0x" and the LANGID in four lower-case hexadecimal digits, for the four
 // languages the installer knows; English's for every other LANGID.
 std::u16string ExpectedLanguageOption(uint16_t language) {
-  const bool known = language == 0x0409 || language == 0x0411 || language == 0x0404 ||
-                     language == 0x0804;
+  const bool known =
+      language == 0x0409 || language == 0x0411 || language == 0x0404 || language == 0x0804;
   char text[16];
   std::snprintf(text, sizeof(text), "-l0x%04x", known ? language : 0x0409);
   return std::u16string(text, text + std::strlen(text));
@@ -145,13 +146,15 @@ void CheckLaunchCommand(size_t pathUnits, const WideString& arguments) {
   for (size_t at = 0; at < argumentsLength; ++at) argumentUnits[at] = arguments[at];
 
   LaunchCommand command;
-  const bool composed = ComposeLaunchCommand(path.get(), argumentUnits.get(), argumentsLength, command);
+  const bool composed =
+      ComposeLaunchCommand(path.get(), argumentUnits.get(), argumentsLength, command);
   const size_t counted = pathUnits < kPathUnits ? pathUnits : kPathUnits;
   const bool fits = counted + argumentsLength + 2 <= kLaunchCommandUnits;
   FUZZ_CHECK(composed == fits, "a command line is composed exactly when it fits 1024 units");
   FUZZ_CHECK(command.Length() < kLaunchCommandUnits, "the command line stays within 1024 units");
   FUZZ_CHECK(command.CStr()[command.Length()] == 0, "the command line is terminated");
-  FUZZ_CHECK(command.CStr()[kLaunchCommandUnits - 1] == 0, "the buffer's last unit is a terminator");
+  FUZZ_CHECK(command.CStr()[kLaunchCommandUnits - 1] == 0,
+             "the buffer's last unit is a terminator");
   if (composed) {
     std::u16string expected = std::u16string(path.get(), counted) + u" " + Text(arguments);
     FUZZ_CHECK(std::u16string(command.CStr(), command.Length()) == expected,

@@ -14,13 +14,13 @@
 
 // Aborts with the place and the broken promise; libFuzzer then keeps the
 // input that broke it.
-#define FUZZ_CHECK(condition, message)                                                      \
-  do {                                                                                      \
-    if (!(condition)) {                                                                     \
-      std::fprintf(stderr, "%s:%d: broken promise: %s\n  (%s)\n", __FILE__, __LINE__,       \
-                   message, #condition);                                                    \
-      std::abort();                                                                         \
-    }                                                                                       \
+#define FUZZ_CHECK(condition, message)                                                         \
+  do {                                                                                         \
+    if (!(condition)) {                                                                        \
+      std::fprintf(stderr, "%s:%d: broken promise: %s\n  (%s)\n", __FILE__, __LINE__, message, \
+                   #condition);                                                                \
+      std::abort();                                                                            \
+    }                                                                                          \
   } while (0)
 
 namespace quillane::fuzz {
@@ -82,8 +82,7 @@ inline std::u16string Text(const WideString& text) { return {text.CStr(), text.L
 inline void CheckHolds(const WideString& text, const std::u16string& expected, const char* what) {
   FUZZ_CHECK(text.Length() == expected.size(), what);
   FUZZ_CHECK(text.Empty() == expected.empty(), what);
-  FUZZ_CHECK(std::memcmp(text.CStr(), expected.data(), expected.size() * sizeof(Unit)) == 0,
-             what);
+  FUZZ_CHECK(std::memcmp(text.CStr(), expected.data(), expected.size() * sizeof(Unit)) == 0, what);
   FUZZ_CHECK(text.CStr()[text.Length()] == 0, what);
 }
 

@@ -140,9 +140,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // As the writer does it: an enumerated name of at most 259 characters
     // always fits its line, and the line names a port 1..40.
     char line[kLineBytes];
-    FUZZ_CHECK(FormatPortLine(static_cast<int32_t>(port), family, instanceText.get(), line,
-                              sizeof(line)),
-               "a [PORTS] line always fits the writer's buffer");
+    FUZZ_CHECK(
+        FormatPortLine(static_cast<int32_t>(port), family, instanceText.get(), line, sizeof(line)),
+        "a [PORTS] line always fits the writer's buffer");
     const int32_t written = ExpectedAtoi(line);
     FUZZ_CHECK(written >= 1 && written <= 40, "a written port number is 1..40");
     FUZZ_CHECK(Printed("%d=%d,%s\n", written, familyNumber, instance.c_str()) == line,

@@ -64,10 +64,14 @@ constexpr CatalogueRow kCatalogue[] = {
 
 CatalogueLanguage ExpectedLanguage(uint16_t language) {
   switch (language) {
-    case 1041: return CatalogueLanguage::Japanese;
-    case 1028: return CatalogueLanguage::TraditionalChinese;
-    case 2052: return CatalogueLanguage::SimplifiedChinese;
-    default: return CatalogueLanguage::English;
+    case 1041:
+      return CatalogueLanguage::Japanese;
+    case 1028:
+      return CatalogueLanguage::TraditionalChinese;
+    case 2052:
+      return CatalogueLanguage::SimplifiedChinese;
+    default:
+      return CatalogueLanguage::English;
   }
 }
 

@@ -59,8 +59,8 @@ void CheckSplit(const std::u16string& path) {
   FUZZ_CHECK(!above.empty(), "a holder can be opened");
   // The holder is the path before the name, or the current folder ("." or
   // "C:.") when nothing stands before it.
-  const bool current = above.back() == u'.' && path.compare(0, above.size() - 1, above, 0,
-                                                            above.size() - 1) == 0;
+  const bool current =
+      above.back() == u'.' && path.compare(0, above.size() - 1, above, 0, above.size() - 1) == 0;
   FUZZ_CHECK(current || path.compare(0, above.size(), above) == 0,
              "the holder is the path's beginning");
 }

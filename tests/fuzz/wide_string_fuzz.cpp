@@ -89,7 +89,8 @@ struct ShadowedPath {
         std::copy(written.begin(), written.end(), units.begin() + offset);
         buffer.AdoptWrittenText();
         units[Capacity - 1] = 0;
-        length = static_cast<size_t>(std::find(units.begin(), units.end(), Unit{0}) - units.begin());
+        length =
+            static_cast<size_t>(std::find(units.begin(), units.end(), Unit{0}) - units.begin());
         break;
       }
     }
@@ -272,9 +273,15 @@ void Apply(State& state, FuzzInput& input) {
     }
     case 15:  // path buffers, fed from outside or from a string
       switch (b) {
-        case 0: state.path.Apply(input, text); break;
-        case 1: state.shortPath.Apply(input, text); break;
-        default: state.emptyPath.Apply(input, text); break;
+        case 0:
+          state.path.Apply(input, text);
+          break;
+        case 1:
+          state.shortPath.Apply(input, text);
+          break;
+        default:
+          state.emptyPath.Apply(input, text);
+          break;
       }
       break;
   }

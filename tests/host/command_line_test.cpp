@@ -16,11 +16,16 @@ TEST(RunMode, ByPriorityAndSubstring) {
     const Unit* commandLine;
     RunMode mode;
   } const cases[] = {
-      {u"", RunMode::Interactive},          {u"-s1 -u3", RunMode::Cleanup},
-      {u"-u1 -s1 -u3", RunMode::Cleanup},   {u"-U3", RunMode::Cleanup},
-      {u"x-u3y", RunMode::Cleanup},         {u"-u1 -s1", RunMode::QuietWithPorts},
-      {u"-S1", RunMode::QuietWithPorts},    {u"-s10", RunMode::QuietWithPorts},
-      {u"-U1", RunMode::Quiet},             {u"-u1 -KP:COM1", RunMode::Quiet},
+      {u"", RunMode::Interactive},
+      {u"-s1 -u3", RunMode::Cleanup},
+      {u"-u1 -s1 -u3", RunMode::Cleanup},
+      {u"-U3", RunMode::Cleanup},
+      {u"x-u3y", RunMode::Cleanup},
+      {u"-u1 -s1", RunMode::QuietWithPorts},
+      {u"-S1", RunMode::QuietWithPorts},
+      {u"-s10", RunMode::QuietWithPorts},
+      {u"-U1", RunMode::Quiet},
+      {u"-u1 -KP:COM1", RunMode::Quiet},
       {u"-u2 -s 1 u3 /s1 -S2", RunMode::Interactive},
   };
   for (const auto& row : cases) {
@@ -68,8 +73,8 @@ TEST(Windows2000Permission, ExactFormsOnlyAndNeverCleared) {
   struct {
     const Unit* commandLine;
     int32_t expected;
-  } const cases[] = {{u"-KM", 1}, {u"-km", 1}, {u"\"C:\\a-kmb\\x\"", 1}, {u"-Km", 0},
-                     {u"-kM", 0}, {u"", 0},    {u"- KM", 0}};
+  } const cases[] = {{u"-KM", 1}, {u"-km", 1}, {u"\"C:\\a-kmb\\x\"", 1}, {u"-Km", 0}, {u"-kM", 0},
+                     {u"", 0},    {u"- KM", 0}};
   for (const auto& row : cases) {
     int32_t flag = 0;
     DetectWindows2000Permission(WideString(row.commandLine), flag);
@@ -131,13 +136,19 @@ TEST(PortOptions, NumbersConvertLikeWcstolAndSaturate) {
     const Unit* commandLine;
     int32_t expected;
   } const cases[] = {
-      {u"-KP:COM12 -x", 12},          {u"-KP:COM+7", 7},
-      {u"-KP:COM\t9", 9},             {u"-KP:COM", 0},
-      {u"-KP:COMabc", 0},             {u"-KP:COM-", 0},
-      {u"-KP:COM2147483647", INT32_MAX}, {u"-KP:COM2147483648", INT32_MAX},
+      {u"-KP:COM12 -x", 12},
+      {u"-KP:COM+7", 7},
+      {u"-KP:COM\t9", 9},
+      {u"-KP:COM", 0},
+      {u"-KP:COMabc", 0},
+      {u"-KP:COM-", 0},
+      {u"-KP:COM2147483647", INT32_MAX},
+      {u"-KP:COM2147483648", INT32_MAX},
       {u"-KP:COM4294967299", INT32_MAX},  // must not wrap round to 3
-      {u"-KP:COM-2147483647", -2147483647}, {u"-KP:COM-2147483648", INT32_MIN},
-      {u"-KP:COM-2147483649", INT32_MIN},   {u"-KP:COM-4294967297", INT32_MIN},
+      {u"-KP:COM-2147483647", -2147483647},
+      {u"-KP:COM-2147483648", INT32_MIN},
+      {u"-KP:COM-2147483649", INT32_MIN},
+      {u"-KP:COM-4294967297", INT32_MIN},
   };
   for (const auto& row : cases) {
     EXPECT_EQ(ReadOptionNumber(WideString(row.commandLine), 0), row.expected)

@@ -5,8 +5,8 @@
 
 #include "run/command_line.h"
 #include "run/launch/launch_command.h"
-#include "run/launch/window_messages.h"
 #include "run/launch/start_environment.h"
+#include "run/launch/window_messages.h"
 
 namespace quillane {
 namespace {
@@ -149,7 +149,8 @@ TEST(StartEnvironment, UsersFolderVariablesReplacedEverythingElseKeptInOrder) {
       {"other names kept, each replacement at its sorted place",
        u"ALLUSERSPROFILE=C:\\All|COMPUTERNAME=Q|OS=Windows_NT|PATHEXT=.COM;.EXE|"
        u"QUILLANE_SAMPLE_WAIT_MS=5|TEMPLATE=x|USERNAME=me|WINEDLLOVERRIDES=a=b|ZZ=z",
-       u"ALLUSERSPROFILE=C:\\All|COMPUTERNAME=Q|ComSpec=C:\\WINDOWS\\system32\\cmd.exe|OS=Windows_NT|"
+       u"ALLUSERSPROFILE=C:\\All|COMPUTERNAME=Q|ComSpec=C:\\WINDOWS\\system32\\cmd.exe|OS=Windows_"
+       u"NT|"
        u"Path=C:\\WINDOWS\\system32;C:\\WINDOWS|PATHEXT=.COM;.EXE|QUILLANE_SAMPLE_WAIT_MS=5|"
        u"SystemRoot=C:\\WINDOWS|TEMP=C:\\WINDOWS\\Temp\\{6F1C}.temp|TEMPLATE=x|"
        u"TMP=C:\\WINDOWS\\Temp\\{6F1C}.temp|USERNAME=me|windir=C:\\WINDOWS|"
@@ -186,7 +187,8 @@ TEST(MachinePath, WindowsFolderReferencesExpandedOthersKept) {
       {u"", u"C:\\WINDOWS\\system32;C:\\WINDOWS"},
       {u"%SystemRoot%\\system32;%SYSTEMROOT%;%windir%\\Wbem;%SystemDrive%\\Tools",
        u"C:\\WINDOWS\\system32;C:\\WINDOWS;C:\\WINDOWS\\Wbem;C:\\Tools"},
-      {u"C:\\WINDOWS\\system32;C:\\Program Files\\Tool", u"C:\\WINDOWS\\system32;C:\\Program Files\\Tool"},
+      {u"C:\\WINDOWS\\system32;C:\\Program Files\\Tool",
+       u"C:\\WINDOWS\\system32;C:\\Program Files\\Tool"},
       // The user's own names are not looked up: they stay as written.
       {u"%USERPROFILE%\\bin;%ProgramFiles%\\x", u"%USERPROFILE%\\bin;%ProgramFiles%\\x"},
       {u"50%;%windir", u"50%;%windir"},

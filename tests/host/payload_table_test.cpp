@@ -57,8 +57,7 @@ TEST(Manifest, RowsArePayloadFilesInOrderOfWritingEachIdOnce) {
   std::set<unsigned> resources;
   std::set<unsigned> names;
   for (const PayloadFile& file : kPayloadFiles) {
-    const PayloadRow& row =
-        file.install ? kInstallPayload[install++] : kCleanupPayload[cleanup++];
+    const PayloadRow& row = file.install ? kInstallPayload[install++] : kCleanupPayload[cleanup++];
     ASSERT_LE(install, kInstallPayloadSize);
     ASSERT_LE(cleanup, kCleanupPayloadSize);
     ASSERT_LT(row.folder, kTreeFolderCount);

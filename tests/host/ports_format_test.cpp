@@ -207,9 +207,8 @@ TEST(PortsFile, WrittenWholeOnlyWhenTheDiskHoldsTheStreamsLength) {
   };
   for (const auto& row : cases) {
     const PortsFileWritten& w = row.written;
-    EXPECT_EQ(IsWrittenWhole(w), row.whole)
-        << w.streamFailed << " " << w.streamLength << " " << w.closed << " " << w.sizeRead << " "
-        << w.sizeOnDisk;
+    EXPECT_EQ(IsWrittenWhole(w), row.whole) << w.streamFailed << " " << w.streamLength << " "
+                                            << w.closed << " " << w.sizeRead << " " << w.sizeOnDisk;
   }
 }
 

@@ -16,9 +16,9 @@ TEST(VersionGate, SupportedVersions) {
     bool withoutPermission, withPermission;
   } const cases[] = {
       {0, 0, false, false},  // the version query failed
-      {3, 51, false, false}, {4, 0, false, false},  {4, 90, false, false},
-      {5, 0, false, true},   {5, 1, true, true},    {5, 2, true, true},
-      {6, 0, true, true},    {6, 1, true, true},    {10, 0, true, true},
+      {3, 51, false, false},        {4, 0, false, false}, {4, 90, false, false},
+      {5, 0, false, true},          {5, 1, true, true},   {5, 2, true, true},
+      {6, 0, true, true},           {6, 1, true, true},   {10, 0, true, true},
       {0xFFFFFFFFu, 0, true, true},
   };
   for (const auto& row : cases) {

@@ -47,17 +47,17 @@ TEST(JudgeSetupEnd, ExitCodeAndPostedResult) {
       {2, true, 7, 1001, true},
       {2, false, 0, 1001, true},
       {3, false, 0, 0, false},
-      {1, true, 0x12340005, 5, false},      // the low 16 bits only
+      {1, true, 0x12340005, 5, false},       // the low 16 bits only
       {1, true, 0x0001FFFF, 0xFFFF, false},  // all sixteen of them
       {1, true, 0x00018000, 0x8000, false},
-      {0, true, 1001, 1001, false},         // the setup's own 1001 is its result
-      {0xC0000005, false, 0, 1001, true},   // access violation
-      {0xC000013A, false, 0, 1001, true},   // ended with Ctrl+C
+      {0, true, 1001, 1001, false},        // the setup's own 1001 is its result
+      {0xC0000005, false, 0, 1001, true},  // access violation
+      {0xC000013A, false, 0, 1001, true},  // ended with Ctrl+C
       {0xFFFFFFFF, false, 0, 1001, true},
-      {0xC0000005, true, 4, 4, false},      // it had reported before it crashed
-      {0xC0000000, false, 0, 1001, true},   // the first NTSTATUS error value
-      {0xBFFFFFFF, false, 0, 0, false},     // below the NTSTATUS errors
-      {0x80000003, false, 0, 0, false},     // a warning status (breakpoint)
+      {0xC0000005, true, 4, 4, false},     // it had reported before it crashed
+      {0xC0000000, false, 0, 1001, true},  // the first NTSTATUS error value
+      {0xBFFFFFFF, false, 0, 0, false},    // below the NTSTATUS errors
+      {0x80000003, false, 0, 0, false},    // a warning status (breakpoint)
       {0x103, false, 0, 0, false},
   };
   for (const auto& row : cases) {
@@ -82,14 +82,10 @@ TEST(JudgeBranch, TreeLibraryAndTheSetupsEnd) {
     int32_t result;
     bool failed;
   } const cases[] = {
-      {false, true, false, posted7, 7, false},
-      {false, false, false, posted7, 1001, true},
-      {false, true, false, endedWith2, 1001, true},
-      {true, true, true, silent, 0, false},
-      {true, true, true, posted7, 7, false},
-      {true, true, false, silent, 1001, true},
-      {true, false, true, silent, 1001, true},
-      {true, true, true, endedWith2, 1001, true},
+      {false, true, false, posted7, 7, false},      {false, false, false, posted7, 1001, true},
+      {false, true, false, endedWith2, 1001, true}, {true, true, true, silent, 0, false},
+      {true, true, true, posted7, 7, false},        {true, true, false, silent, 1001, true},
+      {true, false, true, silent, 1001, true},      {true, true, true, endedWith2, 1001, true},
   };
   for (const auto& row : cases) {
     const SetupOutcome outcome = row.cleanup

@@ -35,8 +35,9 @@ WideString ReadExact(const std::vector<char16_t>& units, size_t size, uint32_t i
 
 // The block of ids 112..127 as the installer's tables hold it.
 const std::vector<std::u16string> kBlock8 = {
-    u"", u"", u"setup.exe", u"", u"data1.cab", u"data1.hdr", u"data2.cab", u"ISSetup.dll",
-    u"layout.bin", u"setup.ini", u"setup.inx", u"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}",
+    u"",           u"",           u"setup.exe",   u"",
+    u"data1.cab",  u"data1.hdr",  u"data2.cab",   u"ISSetup.dll",
+    u"layout.bin", u"setup.ini",  u"setup.inx",   u"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}",
     u"0x0409.ini", u"0x0411.ini", u"ReadMeE.txt", u"Quillane_User'sManual.pdf"};
 
 TEST(StringBlock, ReadsEveryIndexAlignedOrNot) {
@@ -84,7 +85,8 @@ TEST(StringBlock, ShortBlocksGiveEmptyWithoutOverread) {
       {2 * 6 - 1, 0, u""},
   };
   for (const auto& row : cases) {
-    EXPECT_EQ(Text(ReadExact(units, row.size, row.index)), row.expected) << row.size << " / " << row.index;
+    EXPECT_EQ(Text(ReadExact(units, row.size, row.index)), row.expected)
+        << row.size << " / " << row.index;
   }
 }
 
@@ -106,8 +108,8 @@ TEST(StringBlock, IndexOutOfTheBlockAndNullBlock) {
 TEST(StringBlock, BlockNumberAndIndex) {
   struct {
     uint32_t id, block, index;
-  } const cases[] = {{111, 7, 15}, {5, 1, 5},    {0, 1, 0},    {15, 1, 15}, {16, 2, 0},
-                     {60, 4, 12},  {123, 8, 11}, {114, 8, 2},  {157, 10, 13}};
+  } const cases[] = {{111, 7, 15}, {5, 1, 5},    {0, 1, 0},   {15, 1, 15},  {16, 2, 0},
+                     {60, 4, 12},  {123, 8, 11}, {114, 8, 2}, {157, 10, 13}};
   for (const auto& row : cases) {
     EXPECT_EQ(StringBlockNumber(row.id), row.block) << row.id;
     EXPECT_EQ(StringBlockIndex(row.id), row.index) << row.id;

@@ -20,7 +20,7 @@ TEST(SplitFolderPath, HolderIsWhatOpensTheFolderAbove) {
       {u"C:\\T\\\\{6F1C}\\\\", u"C:\\T", u"{6F1C}"},
       {u"C:/T/x", u"C:/T", u"x"},
       {u"C:\\x", u"C:\\", u"x"},
-      {u"\\VARNO", u"\\", u"VARNO"},  // an empty Program Files folder
+      {u"\\VARNO", u"\\", u"VARNO"},   // an empty Program Files folder
       {u"{6F1C}\\", u".", u"{6F1C}"},  // an empty working base
       {u"C:x", u"C:.", u"x"},
       {u"\\:x", u"\\", u":x"},  // no drive after a leading separator
@@ -37,8 +37,8 @@ TEST(SplitFolderPath, HolderIsWhatOpensTheFolderAbove) {
 }
 
 TEST(SplitFolderPath, PathsThatNameNoEntryOfTheirOwn) {
-  for (const char16_t* path : {u"", u"\\", u"C:", u"C:\\", u"C:\\T\\.", u"C:\\T\\..\\", u"..",
-                               u"\\\\"}) {
+  for (const char16_t* path :
+       {u"", u"\\", u"C:", u"C:\\", u"C:\\T\\.", u"C:\\T\\..\\", u"..", u"\\\\"}) {
     WideString holder;
     WideString name;
     EXPECT_FALSE(SplitFolderPath(path, holder, name))

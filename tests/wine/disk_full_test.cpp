@@ -96,7 +96,8 @@ TEST(DiskFull, UnpackingThatCannotFinishStartsNothingAndLeavesNothing) {
     InstallerRun run = RunInstaller(row.arguments);
     EXPECT_EQ(run.exitCode, 1001);
     EXPECT_FALSE(run.box.shown);
-    EXPECT_TRUE(run.report.empty() && run.auxReport.empty() && run.cleanupReport.empty()) << run.report;
+    EXPECT_TRUE(run.report.empty() && run.auxReport.empty() && run.cleanupReport.empty())
+        << run.report;
     EXPECT_FALSE(PathExists(WorkingRoot()));
   }
 }

@@ -35,7 +35,8 @@ TEST(ExtractResourceToFile, FolderWithTrailingBackslashLandsInThatFolder) {
 // system file is never kept as if it were the payload's.
 TEST(ExtractResourceToFile, NeverWritesOverWhatIsAlreadyThere) {
   ScratchFolder folder;
-  for (DWORD attributes : {DWORD{FILE_ATTRIBUTE_NORMAL}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
+  for (DWORD attributes :
+       {DWORD{FILE_ATTRIBUTE_NORMAL}, DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM}}) {
     WriteFileBytes(folder / L"target.bin", "old");
     ASSERT_TRUE(SetFileAttributesW((folder / L"target.bin").c_str(), attributes));
     EXPECT_EQ(ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"target.bin"),

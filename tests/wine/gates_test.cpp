@@ -27,15 +27,15 @@ TEST(OsGate, FollowsTheReportedVersion) {
     long long expected;  // supported * 10 + windows2000
   };
   const Row rows[] = {
-      {L"nt40", 0, 0},    {L"nt40", 1, 0},    // 4.0 never
-      {L"win2k", 0, 1},   {L"win2k", 1, 11},  // 5.0 only when asked for
-      {L"winxp", 0, 10},  {L"winxp64", 0, 10}, {L"winxp64", 1, 10},
-      {L"vista", 0, 10},  {L"win7", 0, 10},   {L"win10", 0, 10},
+      {L"nt40", 0, 0},   {L"nt40", 1, 0},    // 4.0 never
+      {L"win2k", 0, 1},  {L"win2k", 1, 11},  // 5.0 only when asked for
+      {L"winxp", 0, 10}, {L"winxp64", 0, 10}, {L"winxp64", 1, 10},
+      {L"vista", 0, 10}, {L"win7", 0, 10},    {L"win10", 0, 10},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(ProbeOsGate(row.version, row.allow), row.expected)
-        << "version " << std::string(row.version, row.version + wcslen(row.version))
-        << " allow " << row.allow;
+        << "version " << std::string(row.version, row.version + wcslen(row.version)) << " allow "
+        << row.allow;
   }
 }
 
@@ -89,9 +89,9 @@ BOOL WINAPI FakeGetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, 
                                     DWORD length, PDWORD needed) {
   if (kind != TokenGroups) return FALSE;
   const auto& groups = token == kThreadToken ? plan->threadGroups : plan->processGroups;
-  const DWORD size = static_cast<DWORD>(offsetof(TOKEN_GROUPS, Groups) +
-                                        (groups.empty() ? 1 : groups.size()) *
-                                            sizeof(SID_AND_ATTRIBUTES));
+  const DWORD size =
+      static_cast<DWORD>(offsetof(TOKEN_GROUPS, Groups) +
+                         (groups.empty() ? 1 : groups.size()) * sizeof(SID_AND_ATTRIBUTES));
   *needed = size;
   if (!buffer) {
     if (plan->sizeQueryError == 0) return TRUE;

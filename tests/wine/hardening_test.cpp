@@ -125,7 +125,8 @@ TEST_F(Hardening, StaleTreeIsGoneBeforeTheSetupStarts) {
     EXPECT_EQ(file.find("dwmapi.dll"), std::string::npos);
   }
   EXPECT_EQ(ReportValues(run.report, "folder").size(), quillane::kTreeFolderCount - 1);
-  EXPECT_EQ(ReportValues(run.report, "loaded"), std::vector<std::string>{SystemLibrary("dwmapi.dll")});
+  EXPECT_EQ(ReportValues(run.report, "loaded"),
+            std::vector<std::string>{SystemLibrary("dwmapi.dll")});
   EXPECT_EQ(ReadFileBytes(reports / L"planted.txt"), "");
   EXPECT_FALSE(PathExists(root));
 }
@@ -147,11 +148,12 @@ TEST_F(Hardening, RootThatCannotBeRemovedNeverBlocksTheRun) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_FALSE(run.box.shown);
     const std::vector<std::string> folders =
-        ReportValues(run.report + run.auxReport, run.auxReport.empty() ? "current-folder"
-                                                                        : "aux-current-folder");
+        ReportValues(run.report + run.auxReport,
+                     run.auxReport.empty() ? "current-folder" : "aux-current-folder");
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(folders[0].rfind(freshRoot, 0), 0u) << folders[0];
-    EXPECT_EQ(ProductFoldersInBase(), std::vector<std::wstring>{L"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"});
+    EXPECT_EQ(ProductFoldersInBase(),
+              std::vector<std::wstring>{L"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}"});
   }
   CloseHandle(holder);
   EXPECT_EQ(ReadFileBytes(held), "held");
@@ -180,8 +182,9 @@ TEST_F(Hardening, FileOfTheTreeHeldOpenAtRemovalKeepsTheSetupsResult) {
   options.context = &holder;
   options.whileRunning = [](const PROCESS_INFORMATION&, void* context) {
     WaitForSetupDialog();
-    *static_cast<HANDLE*>(context) = CreateFileW((WorkingRoot() + L"manual\\EN\\ReadMeE.txt").c_str(),
-                                                 GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    *static_cast<HANDLE*>(context) =
+        CreateFileW((WorkingRoot() + L"manual\\EN\\ReadMeE.txt").c_str(), GENERIC_READ, 0, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
   };
   InstallerRun run = RunInstaller(L"-u1", options);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
@@ -315,7 +318,8 @@ TEST_F(Hardening, TemporaryFolderIsNeverWhereTheTreeGoes) {
       {"a link, re-pointed once the setup's dialog is up", link + L"\\"},
       {"259 characters", FolderOfLength(scratch, 259)},
       {"260 characters", FolderOfLength(scratch, 260)},
-      {"300 characters", scratch.Path() + L"\\" + std::wstring(300 - scratch.Path().size() - 2, L'e') + L"\\"},
+      {"300 characters",
+       scratch.Path() + L"\\" + std::wstring(300 - scratch.Path().size() - 2, L'e') + L"\\"},
       {"a file", scratch / L"planted.txt"},
   };
   RunOptions repoint;
@@ -337,10 +341,12 @@ TEST_F(Hardening, TemporaryFolderIsNeverWhereTheTreeGoes) {
     // payload's own files.
     const std::vector<std::string> started = ReportValues(run.report, "command-line");
     EXPECT_EQ(started.size(), 1u);
-    for (const std::string& path : started) EXPECT_EQ(path.rfind(root + "setup.exe", 0), 0u) << path;
+    for (const std::string& path : started)
+      EXPECT_EQ(path.rfind(root + "setup.exe", 0), 0u) << path;
     const std::vector<std::string> files = ReportValues(run.report, "file");
     EXPECT_EQ(files.size(), quillane::kInstallPayloadSize + 1);
-    for (const std::string& file : files) EXPECT_EQ(file.find("planted"), std::string::npos) << file;
+    for (const std::string& file : files)
+      EXPECT_EQ(file.find("planted"), std::string::npos) << file;
     EXPECT_FALSE(PathExists(row.temp + L"{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}") && !linked);
     if (linked) {  // back to the user's own folder for the clean-up mode
       EXPECT_TRUE(RemoveUnixLink(link));

@@ -73,8 +73,8 @@ std::wstring WorkingRoot() { return WorkingBase() + L"\\{6F1C2A90-4B7E-4D35-9C21
 std::vector<std::wstring> ProductFoldersInBase() {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found;
-  HANDLE listing =
-      FindFirstFileW((WorkingBase() + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}*").c_str(), &found);
+  HANDLE listing = FindFirstFileW(
+      (WorkingBase() + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}*").c_str(), &found);
   if (listing == INVALID_HANDLE_VALUE) return names;
   do {
     names.push_back(found.cFileName);
@@ -173,7 +173,8 @@ std::vector<std::string> ReportValues(const std::string& report, const std::stri
     size_t end = report.find('\n', at);
     if (end == std::string::npos) end = report.size();
     std::string line = report.substr(at, end - at);
-    if (line.compare(0, key.size() + 1, key + "=") == 0) values.push_back(line.substr(key.size() + 1));
+    if (line.compare(0, key.size() + 1, key + "=") == 0)
+      values.push_back(line.substr(key.size() + 1));
     at = end + 1;
   }
   return values;
@@ -193,8 +194,8 @@ std::wstring InstallerWithResource(const ScratchFolder& folder, const std::wstri
   return copy;
 }
 
-std::wstring InstallerWithString(const ScratchFolder& folder, const std::wstring& name,
-                                 unsigned id, const std::wstring& text) {
+std::wstring InstallerWithString(const ScratchFolder& folder, const std::wstring& name, unsigned id,
+                                 const std::wstring& text) {
   const std::wstring copy = folder / name;
   EXPECT_TRUE(CopyFileW(InstallerPath().c_str(), copy.c_str(), FALSE)) << GetLastError();
   const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);

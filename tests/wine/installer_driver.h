@@ -54,15 +54,15 @@ struct MessageBoxSeen {
 };
 
 struct InstallerRun {
-  long long exitCode = -1;   // -1: not started; -2: did not end in time
-  MessageBoxSeen box;        // the first message box of the installer, dismissed
-  std::string report;        // the inner setup stand-in's report
-  std::string auxReport;     // the auxiliary setup stand-in's report
-  std::string cleanupReport; // the clean-up library stand-in's calls
+  long long exitCode = -1;    // -1: not started; -2: did not end in time
+  MessageBoxSeen box;         // the first message box of the installer, dismissed
+  std::string report;         // the inner setup stand-in's report
+  std::string auxReport;      // the auxiliary setup stand-in's report
+  std::string cleanupReport;  // the clean-up library stand-in's calls
 };
 
 struct RunOptions {
-  std::wstring program;       // default: InstallerPath()
+  std::wstring program;  // default: InstallerPath()
   DWORD timeoutMs = 60000;
   // Called once the installer has started, before waiting for it.
   void (*whileRunning)(const PROCESS_INFORMATION&, void*) = nullptr;
@@ -83,8 +83,8 @@ std::wstring InstallerWithResource(const ScratchFolder& folder, const std::wstri
 
 // A copy of the installer whose string `id` (in the English table) reads
 // `text`; the path of the copy.
-std::wstring InstallerWithString(const ScratchFolder& folder, const std::wstring& name,
-                                 unsigned id, const std::wstring& text);
+std::wstring InstallerWithString(const ScratchFolder& folder, const std::wstring& name, unsigned id,
+                                 const std::wstring& text);
 
 std::string Narrow(const std::wstring& text);
 

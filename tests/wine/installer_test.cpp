@@ -7,8 +7,8 @@
 #include <set>
 
 #include "installer_driver.h"
-#include "res/resource_ids.h"
 #include "payload_files.h"  // generated from payload.txt
+#include "res/resource_ids.h"
 #include "run/tree/remove_tree.h"
 #include "standin_common.h"
 
@@ -109,8 +109,8 @@ TEST_F(Installer, TypicalRoadUnpacksStartsTheSetupAndExitsWithItsResult) {
 TEST_F(Installer, QuietModesPassQuietOptionsLanguageAndTheWholeCommandLine) {
   InstallerRun quietWithPorts = RunInstaller(L"-s1 -KP:COM3");
   EXPECT_EQ(quietWithPorts.exitCode, 0);
-  EXPECT_EQ(ArgumentsOf(quietWithPorts), "/clone_wait /hide_progress -l0x0409 \"" +
-                                             LinkOf(quietWithPorts) + " -s1 -KP:COM3\"");
+  EXPECT_EQ(ArgumentsOf(quietWithPorts),
+            "/clone_wait /hide_progress -l0x0409 \"" + LinkOf(quietWithPorts) + " -s1 -KP:COM3\"");
   InstallerRun quiet = RunInstaller(L"-u1  extra  words ");
   EXPECT_EQ(quiet.exitCode, 0);
   EXPECT_EQ(ArgumentsOf(quiet),
@@ -300,9 +300,8 @@ class CleanupMode : public Installer {
     WriteFileBytes(scratch_ / L"Programs\\VARNO\\Quillane.lnk", "lnk");
   }
   ScratchFolder scratch_;
-  RegistryValueOverride programFiles_{HKEY_LOCAL_MACHINE,
-                                      L"Software\\Microsoft\\Windows\\CurrentVersion",
-                                      L"ProgramFilesPath"};
+  RegistryValueOverride programFiles_{
+      HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesPath"};
   RegistryValueOverride commonPrograms_{
       HKEY_LOCAL_MACHINE,
       L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
@@ -320,8 +319,7 @@ TEST_F(CleanupMode, CallsTheLibraryRunsTheAuxiliarySetupAndRemovesEmptyFolders) 
   // setup; this test program is built as the installer under test is.
   const std::string auxiliary = UnderWow64() ? "VRESetup64.exe" : "VRESetup32.exe";
   EXPECT_EQ(ReportValues(run.auxReport, "aux"),
-            std::vector<std::string>{auxiliary + "|" + Narrow(WorkingRoot()) + auxiliary +
-                                     " /9"});
+            std::vector<std::string>{auxiliary + "|" + Narrow(WorkingRoot()) + auxiliary + " /9"});
   std::vector<std::string> files = ReportValues(run.auxReport, "aux-file");
   std::vector<std::string> cleanupFiles;
   for (const std::wstring& file : InstallFiles(false)) cleanupFiles.push_back(Narrow(file));

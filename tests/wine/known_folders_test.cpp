@@ -8,7 +8,9 @@ using namespace quillane_test;
 
 namespace {
 
-std::wstring Text(const WideString& text) { return std::wstring(AsWide(text.CStr()), text.Length()); }
+std::wstring Text(const WideString& text) {
+  return std::wstring(AsWide(text.CStr()), text.Length());
+}
 
 // A key of the test's own under HKCU, removed afterwards.
 class TestKey {
@@ -41,9 +43,9 @@ class TestKey {
 TEST(RegistryFolder, MissingKeyOrValueGivesEmpty) {
   TestKey key;
   EXPECT_EQ(key.Read(L"absent"), L"");
-  EXPECT_EQ(Text(ReadExpandedRegistryText(HKEY_CURRENT_USER, L"Software\\QuillaneTests\\none",
-                                          L"x")),
-            L"");
+  EXPECT_EQ(
+      Text(ReadExpandedRegistryText(HKEY_CURRENT_USER, L"Software\\QuillaneTests\\none", L"x")),
+      L"");
 }
 
 TEST(RegistryFolder, TextIsExpandedWhateverItsType) {
@@ -92,11 +94,11 @@ TEST(RegistryFolder, ExpansionThatDoesNotFitGivesEmpty) {
 // The two machine folders, with the values this test writes in Wine's
 // registry and puts back afterwards.
 TEST(MachineFolders, ReadTheirOwnRegistryValues) {
-  RegistryValueOverride programFiles(HKEY_LOCAL_MACHINE,
-                                     L"Software\\Microsoft\\Windows\\CurrentVersion",
-                                     L"ProgramFilesPath");
+  RegistryValueOverride programFiles(
+      HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesPath");
   RegistryValueOverride commonPrograms(
-      HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+      HKEY_LOCAL_MACHINE,
+      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
       L"Common Programs");
   SetEnvironmentVariableW(L"QUILLANE_TEST_ROOT", L"E:\\Root");
   programFiles.SetText(L"%QUILLANE_TEST_ROOT%\\Program Files");
@@ -122,7 +124,8 @@ TEST(WindowsFolder, IsTheMachinesWhateverTheEnvironmentSays) {
   }
   std::wstring windows = Text(GetWindowsFolder());
   for (size_t index = 0; index < 5; ++index) {
-    SetEnvironmentVariableW(variables[index], saved[index].empty() ? nullptr : saved[index].c_str());
+    SetEnvironmentVariableW(variables[index],
+                            saved[index].empty() ? nullptr : saved[index].c_str());
   }
   CharLowerW(windows.data());
   EXPECT_EQ(windows, L"c:\\windows");

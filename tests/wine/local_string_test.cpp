@@ -36,13 +36,15 @@ const Entry kSharedEntries[] = {
 
 const Entry kEnglishMessages[] = {
     {QUILLANE_RESULT_ALREADY_RUNNING, u"This installer is already running."},
-    {QUILLANE_RESULT_UNSUPPORTED_OS, u"This operating system is not supported.\r\nInstallation canceled."},
+    {QUILLANE_RESULT_UNSUPPORTED_OS,
+     u"This operating system is not supported.\r\nInstallation canceled."},
     {QUILLANE_RESULT_NOT_ADMINISTRATOR, u"Please log on administrator account."},
     {QUILLANE_RESULT_INSTALL_FAILED, u"Installation failed."},
 };
 const Entry kJapaneseMessages[] = {
     {QUILLANE_RESULT_ALREADY_RUNNING, u"本インストーラはすでに起動しています。"},
-    {QUILLANE_RESULT_UNSUPPORTED_OS, u"サポート対象外のOSの為、インストールできません。\r\nインストールを中止します。"},
+    {QUILLANE_RESULT_UNSUPPORTED_OS,
+     u"サポート対象外のOSの為、インストールできません。\r\nインストールを中止します。"},
     {QUILLANE_RESULT_NOT_ADMINISTRATOR, u"管理者権限で実行してください。"},
     {QUILLANE_RESULT_INSTALL_FAILED, u"インストールに失敗しました。"},
 };
@@ -71,7 +73,7 @@ TEST(StringTables, MessagesDifferByTable) {
 
 TEST(StringTables, EmptyMissingAndUnusedEntriesGiveEmptyText) {
   for (uint16_t language : {quillane::kEnglishTable, quillane::kJapaneseTable}) {
-    EXPECT_EQ(Load(115, language), u"");   // empty entry of an existing block
+    EXPECT_EQ(Load(115, language), u"");  // empty entry of an existing block
     EXPECT_EQ(Load(112, language), u"");
     EXPECT_EQ(Load(5, language), u"");     // block 1 does not exist
     EXPECT_EQ(Load(1168, language), u"");  // never read, so not carried
@@ -98,11 +100,12 @@ TEST(UserLanguage, LocalStringsAndCatalogueFollowTheUserLanguage) {
 
   const quillane::MessageCatalogue catalogue =
       quillane::InitMessageCatalogue(GetUserDefaultLangID());
-  const char16_t* installFailed = expected == 0x0411   ? u"インストールに失敗しました。"
+  const char16_t* installFailed = expected == 0x0411 ? u"インストールに失敗しました。"
                                   : expected == 0x0804 ? u"安装失败。"
                                   : expected == 0x0404 ? u"安裝失敗。"
                                                        : u"Installation failed.";
-  EXPECT_EQ(Text(quillane::GetResultMessage(catalogue, QUILLANE_RESULT_INSTALL_FAILED)), installFailed);
+  EXPECT_EQ(Text(quillane::GetResultMessage(catalogue, QUILLANE_RESULT_INSTALL_FAILED)),
+            installFailed);
 }
 
 }  // namespace

@@ -11,8 +11,7 @@ using namespace quillane_test;
 
 namespace {
 
-const std::wstring kUsbKey =
-    L"SYSTEM\\CurrentControlSet\\Enum\\USB\\" QUILLANE_USB_DEVICE_KEY_W;
+const std::wstring kUsbKey = L"SYSTEM\\CurrentControlSet\\Enum\\USB\\" QUILLANE_USB_DEVICE_KEY_W;
 const std::wstring kPortsKey = L"SYSTEM\\CurrentControlSet\\Enum\\Root\\PORTS";
 
 // Writes values under HKLM and removes the device keys again.
@@ -74,26 +73,25 @@ TEST_F(DeviceRegistry, NoDevicesGiveTheTwoHeadersOnly) {
 }
 
 TEST_F(DeviceRegistry, UsbInstancesGiveTheirEnabledPorts) {
-  Number(Usb(L"0001"), L"VrnCuIndex", 0);          // KP port 3, enabled value missing
+  Number(Usb(L"0001"), L"VrnCuIndex", 0);  // KP port 3, enabled value missing
   Number(Usb(L"0001"), L"VrnCOMPortForKP", 3);
-  Number(Usb(L"0002"), L"VrnCuIndex", 1);          // KP disabled (0), KV enabled (1)
+  Number(Usb(L"0002"), L"VrnCuIndex", 1);  // KP disabled (0), KV enabled (1)
   Number(Usb(L"0002"), L"VrnCOMPortForKP", 5);
   Number(Usb(L"0002"), L"VrnEnabledPortKP", 0);
   Number(Usb(L"0002"), L"VrnCOMPortForKV", 7);
   Number(Usb(L"0002"), L"VrnEnabledPortKV", 1);
-  Number(Usb(L"0003"), L"VrnCuIndex", 2);          // enabled 2 counts as off; port 41 too high
+  Number(Usb(L"0003"), L"VrnCuIndex", 2);  // enabled 2 counts as off; port 41 too high
   Number(Usb(L"0003"), L"VrnCOMPortForKP", 6);
   Number(Usb(L"0003"), L"VrnEnabledPortKP", 2);
   Number(Usb(L"0003"), L"VrnCOMPortForKV", 41);
-  Number(Usb(L"0004"), L"VrnCOMPortForKP", 3);     // no VrnCuIndex: no lines at all
-  Number(Usb(L"0005"), L"VrnCuIndex", 4);          // the two ends of the range
+  Number(Usb(L"0004"), L"VrnCOMPortForKP", 3);  // no VrnCuIndex: no lines at all
+  Number(Usb(L"0005"), L"VrnCuIndex", 4);       // the two ends of the range
   Number(Usb(L"0005"), L"VrnCOMPortForKP", 1);
   Number(Usb(L"0005"), L"VrnCOMPortForKV", 40);
-  Number(Usb(L"0006"), L"VrnCuIndex", 5);          // port 0 is none
+  Number(Usb(L"0006"), L"VrnCuIndex", 5);  // port 0 is none
   Number(Usb(L"0006"), L"VrnCOMPortForKP", 0);
-  MakeKey(kUsbKey + L"\\0007");                    // no Device Parameters key
-  EXPECT_EQ(Snapshot(),
-            "[PORTS]\r\n3=0,0001\r\n7=1,0002\r\n1=0,0005\r\n40=1,0005\r\n[QLANE]\r\n");
+  MakeKey(kUsbKey + L"\\0007");  // no Device Parameters key
+  EXPECT_EQ(Snapshot(), "[PORTS]\r\n3=0,0001\r\n7=1,0002\r\n1=0,0005\r\n40=1,0005\r\n[QLANE]\r\n");
 }
 
 TEST_F(DeviceRegistry, NumbersAreReadByTheirFirstFourBytesWhateverTheirType) {
@@ -102,7 +100,7 @@ TEST_F(DeviceRegistry, NumbersAreReadByTheirFirstFourBytesWhateverTheirType) {
   const unsigned char oneByte[] = {4};
   Set(Usb(L"A1"), L"VrnCuIndex", REG_BINARY, threeBytes, sizeof(threeBytes));
   Set(Usb(L"A1"), L"VrnCOMPortForKP", REG_BINARY, oneByte, sizeof(oneByte));
-  Text(Usb(L"A1"), L"VrnCOMPortForKV", L"9");      // the text "9" reads as 0x39: out of range
+  Text(Usb(L"A1"), L"VrnCOMPortForKV", L"9");  // the text "9" reads as 0x39: out of range
   Set(Usb(L"A2"), L"VrnCuIndex", REG_QWORD, eightBytes, sizeof(eightBytes));  // too long: missing
   Number(Usb(L"A2"), L"VrnCOMPortForKP", 8);
   Number(Usb(L"A3"), L"VrnCuIndex", 0);

@@ -33,7 +33,8 @@ TEST(DeleteTree, RemovesNestedTreeWithMarkedFilesWithOrWithoutTrailingBackslash)
   for (const wchar_t* suffix : {L"", L"\\"}) {
     const std::wstring root = scratch / L"tree";
     BuildTree(root);
-    EXPECT_EQ(DeleteTree((root + suffix).c_str()), 1) << "suffix '" << (suffix[0] ? "\\" : "") << "'";
+    EXPECT_EQ(DeleteTree((root + suffix).c_str()), 1)
+        << "suffix '" << (suffix[0] ? "\\" : "") << "'";
     EXPECT_FALSE(PathExists(root));
   }
 }
@@ -69,8 +70,10 @@ TEST(DeleteTree, NeverActsOnWhatALinkInTheTreeNames) {
     const wchar_t* link;
     const wchar_t* target;
   } const cases[] = {
-      {L"planted", L"folder"},      {L"planted.txt", L"single.txt"},
-      {L"a\\b\\deep", L"empty"},  {L"c\\deep.txt", L"single.txt"},
+      {L"planted", L"folder"},
+      {L"planted.txt", L"single.txt"},
+      {L"a\\b\\deep", L"empty"},
+      {L"c\\deep.txt", L"single.txt"},
   };
   for (const auto& row : cases) {
     SCOPED_TRACE(testing::Message() << "link " << (&row - cases));

@@ -104,8 +104,7 @@ Child::~Child() {
 RegistryValueOverride::RegistryValueOverride(HKEY root, const std::wstring& key,
                                              const std::wstring& name, REGSAM view)
     : name_(name) {
-  RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key_,
-                  nullptr);
+  RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key_, nullptr);
   saved_.resize(65536);
   DWORD bytes = static_cast<DWORD>(saved_.size());
   had_ = RegQueryValueExW(key_, name_.c_str(), nullptr, &type_, saved_.data(), &bytes) ==
@@ -123,9 +122,10 @@ RegistryValueOverride::~RegistryValueOverride() {
 }
 
 void RegistryValueOverride::SetText(const std::wstring& text, DWORD type) {
-  ASSERT_EQ(RegSetValueExW(key_, name_.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetValueExW(key_, name_.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+      ERROR_SUCCESS);
 }
 
 void RegistryValueOverride::Remove() { RegDeleteValueW(key_, name_.c_str()); }
@@ -138,8 +138,8 @@ ProgramVersion::ProgramVersion(const std::wstring& program, const wchar_t* versi
 void SetMachineValue(const std::wstring& key, const wchar_t* name, DWORD type, const void* data,
                      size_t bytes) {
   HKEY handle = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &handle, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &handle, nullptr),
             ERROR_SUCCESS);
   if (name) {
     EXPECT_EQ(RegSetValueExW(handle, name, 0, type, static_cast<const BYTE*>(data),

@@ -87,12 +87,9 @@ bool ComposeStartEnvironment(const Unit* inherited, const StartFolders& folders,
   if (!JoinFolder(folders.windowsFolder, u"system32\\cmd.exe", comSpec)) return false;
   // In the order the names sort.
   const Replacement replacements[] = {
-      {u"ComSpec", comSpec.CStr()},
-      {u"Path", folders.machinePath},
-      {u"SystemRoot", folders.windowsFolder},
-      {u"TEMP", folders.temporaryFolder},
-      {u"TMP", folders.temporaryFolder},
-      {u"windir", folders.windowsFolder},
+      {u"ComSpec", comSpec.CStr()},           {u"Path", folders.machinePath},
+      {u"SystemRoot", folders.windowsFolder}, {u"TEMP", folders.temporaryFolder},
+      {u"TMP", folders.temporaryFolder},      {u"windir", folders.windowsFolder},
   };
   constexpr size_t kReplacements = sizeof(replacements) / sizeof(replacements[0]);
   size_t next = 0;

@@ -35,7 +35,6 @@ bool ComposeMachinePath(const Unit* stored, size_t length, const Unit* windowsFo
 // installer's current folder; then those six from `folders`, each where it
 // sorts among the names. NUL-terminated entries and an empty one at the end.
 // False when memory runs out.
-bool ComposeStartEnvironment(const Unit* inherited, const StartFolders& folders,
-                             WideString& block);
+bool ComposeStartEnvironment(const Unit* inherited, const StartFolders& folders, WideString& block);
 
 }  // namespace quillane

@@ -2,8 +2,8 @@
 // and the window link that tells the inner setup where to post its result.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 
 #include "base/wide_string.h"
 

@@ -8,12 +8,11 @@
 // Users may create folders in the working base, so a tree found at the
 // root's name may have been made by someone else, and anything in it may have
 // been planted: a link (junction, symbolic link, mount point) that would make
-// this elevated program delete whatever it names. Every entry is therefore opened as itself and deleted
-// through that handle, and only after the platform's name for what the handle
-// reached has been found to be the entry's own place in the tree. A link on
-// Windows opens as itself and is removed as a link; where a link cannot be
-// opened as itself (Wine opens what it names), the name tells, and the entry
-// is left where it is: the tree then counts as not removed.
+// this elevated program delete whatever it names. Every entry is therefore opened as itself and
+// deleted through that handle, and only after the platform's name for what the handle reached has
+// been found to be the entry's own place in the tree. A link on Windows opens as itself and is
+// removed as a link; where a link cannot be opened as itself (Wine opens what it names), the name
+// tells, and the entry is left where it is: the tree then counts as not removed.
 
 namespace quillane {
 namespace {
@@ -56,8 +55,8 @@ bool QueryReachedName(HANDLE handle, WideString& name) {
     BYTE bytes[sizeof(OBJECT_NAME_INFORMATION) + 1024 * sizeof(WCHAR)];
   } reached;
   ULONG length = 0;
-  if (!NT_SUCCESS(NtQueryObject(handle, ObjectNameInformation, &reached, sizeof(reached),
-                                &length))) {
+  if (!NT_SUCCESS(
+          NtQueryObject(handle, ObjectNameInformation, &reached, sizeof(reached), &length))) {
     return false;
   }
   const UNICODE_STRING& text = reached.info.Name;
@@ -130,8 +129,8 @@ int DeleteContents(const wchar_t* folder, const WideString& folderName) {
     if (IsSelfOrParentName(AsUnits(found.cFileName))) continue;
     WideString path;
     WideString name(folderName);
-    if (!EntryPath(folder, found.cFileName, path) ||
-        name.Length() != folderName.Length() || !AppendEntryName(name, AsUnits(found.cFileName)) ||
+    if (!EntryPath(folder, found.cFileName, path) || name.Length() != folderName.Length() ||
+        !AppendEntryName(name, AsUnits(found.cFileName)) ||
         DeleteEntry(AsWide(path.CStr()), name) != 1) {
       return 0;
     }

@@ -8,13 +8,13 @@
 namespace quillane {
 namespace {
 
-bool WriteRows(const PayloadRow* rows, size_t count, const WideString (&folders)[kTreeFolderCount]) {
+bool WriteRows(const PayloadRow* rows, size_t count,
+               const WideString (&folders)[kTreeFolderCount]) {
   for (size_t index = 0; index < count; ++index) {
     const PayloadRow& row = rows[index];
     WideString name = LoadLocalString(row.nameId);
-    if (name.Empty() ||
-        ExtractResourceToFile(AsWide(folders[row.folder].CStr()),
-                              row.resourceId, AsWide(name.CStr())) != 0) {
+    if (name.Empty() || ExtractResourceToFile(AsWide(folders[row.folder].CStr()), row.resourceId,
+                                              AsWide(name.CStr())) != 0) {
       return false;
     }
   }
@@ -36,8 +36,7 @@ bool UnpackInstallPayload(const WideString& workingRoot) {
 
 bool UnpackCleanupPayload(const WideString& workingRoot) {
   WideString folders[kTreeFolderCount];
-  return folders[kRootFolder].Assign(workingRoot.CStr(),
-                                                                workingRoot.Length()) &&
+  return folders[kRootFolder].Assign(workingRoot.CStr(), workingRoot.Length()) &&
          WriteRows(kCleanupPayload, kCleanupPayloadSize, folders);
 }
 
