@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/wide_string.h"
+#include "text.h"
 
 // Aborts with the place and the broken promise; libFuzzer then keeps the
 // input that broke it.
@@ -75,8 +76,6 @@ class FuzzInput {
   size_t size_;
   size_t at_ = 0;
 };
-
-inline std::u16string Text(const WideString& text) { return {text.CStr(), text.Length()}; }
 
 // The promise every WideString keeps: its length, its units, a terminator.
 inline void CheckHolds(const WideString& text, const std::u16string& expected, const char* what) {

@@ -3,12 +3,11 @@
 #include <string>
 
 #include "base/wide_string.h"
+#include "text.h"
 #include "text/catalogue.h"
 
 namespace quillane {
 namespace {
-
-std::u16string Text(const WideString& text) { return {text.CStr(), text.Length()}; }
 
 struct TextCase {
   int32_t code;

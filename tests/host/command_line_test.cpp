@@ -4,11 +4,11 @@
 #include <string>
 
 #include "run/command_line.h"
+#include "text.h"
 
 namespace quillane {
 namespace {
 
-std::u16string Text(const WideString& text) { return {text.CStr(), text.Length()}; }
 std::string Show(const Unit* text) { return testing::PrintToString(std::u16string(text)); }
 
 TEST(RunMode, ByPriorityAndSubstring) {

@@ -7,12 +7,10 @@
 #include "run/launch/launch_command.h"
 #include "run/launch/start_environment.h"
 #include "run/launch/window_messages.h"
+#include "text.h"
 
 namespace quillane {
 namespace {
-
-std::u16string Text(const WideString& text) { return {text.CStr(), text.Length()}; }
-std::u16string Text(const LaunchCommand& command) { return {command.CStr(), command.Length()}; }
 
 TEST(FormatSigned, DecimalWithoutLeadingZeros) {
   EXPECT_EQ(Text(FormatSigned(0)), u"0");

@@ -5,11 +5,10 @@
 
 #include "payload_files.h"  // generated from payload.txt, as the unpacker's tables are
 #include "run/tree/payload_table.h"
+#include "text.h"
 
 namespace quillane {
 namespace {
-
-std::u16string Text(const WideString& text) { return {text.CStr(), text.Length()}; }
 
 const std::u16string kRoot = u"C:\\Windows\\Temp\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\";
 

@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "text.h"
 #include "text/string_block.h"
 
 namespace quillane {
 namespace {
-
-std::u16string Text(const WideString& text) { return {text.CStr(), text.Length()}; }
 
 // Each entry: its 16-bit length, then its units, no terminator.
 std::vector<char16_t> Layout(const std::vector<std::u16string>& entries) {

@@ -3,11 +3,10 @@
 #include <string>
 
 #include "run/tree/tree_names.h"
+#include "text.h"
 
 namespace quillane {
 namespace {
-
-std::u16string Text(const WideString& text) { return std::u16string(text.CStr(), text.Length()); }
 
 TEST(SplitFolderPath, HolderIsWhatOpensTheFolderAbove) {
   struct {

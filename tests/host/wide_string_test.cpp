@@ -4,11 +4,10 @@
 
 #include "base/path_buffer.h"
 #include "base/wide_string.h"
+#include "text.h"
 
 namespace quillane {
 namespace {
-
-std::u16string Text(const WideString& text) { return {text.CStr(), text.Length()}; }
 
 TEST(WideString, EmptyGrowingAndCounted) {
   WideString text;

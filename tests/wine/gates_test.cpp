@@ -5,6 +5,7 @@
 #include "probe/platform_gates.h"
 #include "probe/wow64_probe.h"
 #include "test_support.h"
+#include "token_fakes.h"
 
 using namespace quillane;
 using namespace quillane_test;
@@ -53,90 +54,14 @@ TEST(IsWow64, InTheSessionsSixtyFourBitPrefixAnswersByTheProgramsWidth) {
 // elevated administrator.
 TEST(IsUserAdmin, WinesElevatedUserPassesThroughTheRealTokenCalls) { EXPECT_EQ(IsUserAdmin(), 1); }
 
-// A token that Wine cannot give: a fake answers the token calls from the
-// plan below, with group lists built from real SIDs.
-struct FakeToken {
-  DWORD threadError = ERROR_NO_TOKEN;  // 0: the thread impersonates
-  bool processOpens = true;
-  DWORD sizeQueryError = ERROR_INSUFFICIENT_BUFFER;  // 0: the size query succeeds
-  bool readSucceeds = true;
-  std::vector<SID_AND_ATTRIBUTES> threadGroups;
-  std::vector<SID_AND_ATTRIBUTES> processGroups;
-  DWORD claimedExtraGroups = 0;  // GroupCount beyond what the buffer holds
-  int closes = 0;
-};
-FakeToken* plan = nullptr;
-HANDLE const kThreadToken = reinterpret_cast<HANDLE>(0x7001);
-HANDLE const kProcessToken = reinterpret_cast<HANDLE>(0x7002);
-
-BOOL WINAPI FakeOpenThreadToken(HANDLE, DWORD, BOOL, PHANDLE token) {
-  if (plan->threadError) {
-    SetLastError(plan->threadError);
-    return FALSE;
-  }
-  *token = kThreadToken;
-  return TRUE;
-}
-BOOL WINAPI FakeOpenProcessToken(HANDLE, DWORD, PHANDLE token) {
-  if (!plan->processOpens) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  *token = kProcessToken;
-  return TRUE;
-}
-BOOL WINAPI FakeGetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID buffer,
-                                    DWORD length, PDWORD needed) {
-  if (kind != TokenGroups) return FALSE;
-  const auto& groups = token == kThreadToken ? plan->threadGroups : plan->processGroups;
-  const DWORD size =
-      static_cast<DWORD>(offsetof(TOKEN_GROUPS, Groups) +
-                         (groups.empty() ? 1 : groups.size()) * sizeof(SID_AND_ATTRIBUTES));
-  *needed = size;
-  if (!buffer) {
-    if (plan->sizeQueryError == 0) return TRUE;
-    SetLastError(plan->sizeQueryError);
-    return FALSE;
-  }
-  if (!plan->readSucceeds || length < size) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  auto* list = static_cast<TOKEN_GROUPS*>(buffer);
-  list->GroupCount = static_cast<DWORD>(groups.size()) + plan->claimedExtraGroups;
-  for (size_t index = 0; index < groups.size(); ++index) list->Groups[index] = groups[index];
-  return TRUE;
-}
-BOOL WINAPI FakeCloseHandle(HANDLE) {
-  ++plan->closes;
-  return TRUE;
-}
-const TokenFunctions kFakes = {FakeOpenThreadToken, FakeOpenProcessToken, FakeGetTokenInformation,
-                               FakeCloseHandle};
-
 class IsUserAdminWithFakeToken : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                         DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins_));
-    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                         DOMAIN_ALIAS_RID_USERS, 0, 0, 0, 0, 0, 0, &users_));
-    plan = &fake_;
-    SetTokenFunctionsForTesting(&kFakes);
+  SID_AND_ATTRIBUTES Admins(DWORD attributes = SE_GROUP_ENABLED) {
+    return Administrators(attributes);
   }
-  void TearDown() override {
-    SetTokenFunctionsForTesting(nullptr);
-    plan = nullptr;
-    FreeSid(admins_);
-    FreeSid(users_);
-  }
-  SID_AND_ATTRIBUTES Admins(DWORD attributes = SE_GROUP_ENABLED) { return {admins_, attributes}; }
-  SID_AND_ATTRIBUTES Users() { return {users_, SE_GROUP_ENABLED}; }
 
   FakeToken fake_;
-  PSID admins_ = nullptr;
-  PSID users_ = nullptr;
+  ScopedFakeToken fakes_{fake_};
 };
 
 TEST_F(IsUserAdminWithFakeToken, ProcessTokenDecidesWhenTheThreadDoesNotImpersonate) {

@@ -12,9 +12,8 @@ using namespace quillane_test;
 
 namespace {
 
-class Hardening : public ::testing::Test {
+class Hardening : public InstallerRunTest {
  public:
-  void SetUp() override { quillane::DeleteTree(WorkingRoot().c_str()); }
   void TearDown() override {
     for (const std::wstring& link : links_) EXPECT_TRUE(RemoveUnixLink(link));
     EXPECT_TRUE(quillane::DeleteTree(WorkingRoot().c_str()) || !PathExists(WorkingRoot()));
@@ -35,7 +34,6 @@ class Hardening : public ::testing::Test {
   }
   OutsideTargets outside_;
   std::vector<std::wstring> links_;
-  ScopedEnvironment environment_;
 };
 
 // A library of System32 as a loaded module's path reads.
@@ -43,11 +41,6 @@ std::string SystemLibrary(const char* name) {
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
   return Narrow(system) + "\\" + name;
-}
-
-// The inner setup's dialog is up: the tree is unpacked and in use.
-void WaitForSetupDialog() {
-  for (int wait = 0; wait < 500 && !FindWindowW(L"TSetDialog", nullptr); ++wait) Sleep(20);
 }
 
 TEST_F(Hardening, LinksPlantedBeforeTheRunAreNeverFollowedAndTheRootIsNotUsed) {

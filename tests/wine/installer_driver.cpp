@@ -59,6 +59,13 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
+void WaitForSetupDialog() {
+  for (int wait = 0; wait < 500 && !FindWindowW(L"TSetDialog", nullptr); ++wait) Sleep(20);
+}
+
+void InstallerRunTest::SetUp() { quillane::DeleteTree(WorkingRoot().c_str()); }
+void InstallerRunTest::TearDown() { quillane::DeleteTree(WorkingRoot().c_str()); }
+
 std::wstring InstallerPath() { return FromUnixPath(QUILLANE_INSTALLER_UNIX_PATH); }
 std::wstring SamplePayloadPath() { return FromUnixPath(QUILLANE_PAYLOAD_UNIX_PATH); }
 

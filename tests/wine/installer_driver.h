@@ -3,6 +3,8 @@
 // the message box it showed, and the reports of the stand-in payload.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -87,5 +89,18 @@ std::wstring InstallerWithString(const ScratchFolder& folder, const std::wstring
                                  const std::wstring& text);
 
 std::string Narrow(const std::wstring& text);
+
+// Waits (up to ten seconds) until an inner setup's dialog is up: its tree is
+// unpacked and in use.
+void WaitForSetupDialog();
+
+// A test of the installer end to end: no working root before it or after it,
+// and the environment of the children it starts put back afterwards.
+class InstallerRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  ScopedEnvironment environment_;
+};
 
 }  // namespace quillane_test

@@ -47,12 +47,7 @@ using standin::Hex;
 
 const std::string kEmptySnapshot = "[PORTS]\r\n[QLANE]\r\n";
 
-class Installer : public ::testing::Test {
- protected:
-  void SetUp() override { quillane::DeleteTree(WorkingRoot().c_str()); }
-  void TearDown() override { quillane::DeleteTree(WorkingRoot().c_str()); }
-  ScopedEnvironment environment_;
-};
+using Installer = InstallerRunTest;
 
 // The argument text the inner setup receives after its own path.
 std::string ArgumentsOf(const InstallerRun& run) {
@@ -271,7 +266,7 @@ TEST_F(Installer, SecondInstanceIsRefused) {
   options.context = &second;
   options.whileRunning = [](const PROCESS_INFORMATION&, void* context) {
     // Wait for the first installer's setup dialog, then start another one.
-    for (int wait = 0; wait < 500 && !FindWindowW(L"TSetDialog", nullptr); ++wait) Sleep(20);
+    WaitForSetupDialog();
     ScopedEnvironment noDelay;
     noDelay.Set(L"QUILLANE_SAMPLE_WAIT_MS", L"0");
     static_cast<Second*>(context)->interactive = RunInstaller(L"");
