@@ -102,7 +102,7 @@ HWND CreateMainWindow(HINSTANCE instance, const WideString& className) {
   return window;
 }
 
-// workingRoot (the working base, the product code and a backslash) and the
+// The working root (the working base, the product code and a backslash) and the
 // started programs' temporary folder beside it, made new and held for the
 // run.
 bool CreateWorkingFolders(WorkingFolders& folders) {
@@ -129,7 +129,7 @@ bool ComposeStartEnvironment(const WorkingFolders& folders, WideString& block) {
                                  block);
 }
 
-// workingRoot + the file name of string `nameId` in a 260-unit buffer, and
+// The working root + the file name of string `nameId` in a 260-unit buffer, and
 // whether that file exists. A path that does not fit counts as missing.
 bool ComposeExistingPath(const WideString& root, uint32_t nameId, PathBuffer<kPathUnits>& path) {
   return path.Append(root) && path.Append(LoadLocalString(nameId)) &&
