@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "probe/platform_gates.h"
-#include "probe/wow64_probe.h"
 #include "test_support.h"
 #include "token_fakes.h"
 
@@ -38,14 +37,6 @@ TEST(OsGate, FollowsTheReportedVersion) {
         << "version " << std::string(row.version, row.version + wcslen(row.version)) << " allow "
         << row.allow;
   }
-}
-
-// ---- WOW64 ------------------------------------------------------------------
-
-// Every test session's prefix is a 64-bit one: there a 32-bit program runs
-// under WOW64 and a 64-bit one does not.
-TEST(IsWow64, InTheSessionsSixtyFourBitPrefixAnswersByTheProgramsWidth) {
-  EXPECT_EQ(IsWow64(), sizeof(void*) == 4 ? 1 : 0);
 }
 
 // ---- Administrator check ------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "run/command_line.h"
+#include "run/launch/window_messages.h"
 #include "text.h"
 
 namespace quillane {
@@ -209,6 +210,39 @@ TEST(SkipProgramName, LeavesTheArguments) {
   const Unit* none = SkipProgramName(nullptr);
   ASSERT_NE(none, nullptr);
   EXPECT_EQ(*none, u'\0');
+}
+
+TEST(InnerSetupArguments, CommandLineInsideTheQuotes) {
+  const WideString link(u"/W32:66:1024");
+  const Unit* const interactive = u"/clone_wait";
+  struct {
+    const Unit* options;
+    WideString commandLine;
+    const char16_t* expected;
+  } const cases[] = {
+      {interactive, WideString(), u"/clone_wait \"/W32:66:1024\""},
+      {interactive, WideString(u"-KM"), u"/clone_wait \"/W32:66:1024 -KM\""},
+      {interactive, WideString(u"  a  b "), u"/clone_wait \"/W32:66:1024   a  b \""},
+      // Quiet with ports, Japanese user.
+      {u"/clone_wait /hide_progress -l0x0411", WideString(u"-s1 -KP:COM3"),
+       u"/clone_wait /hide_progress -l0x0411 \"/W32:66:1024 -s1 -KP:COM3\""},
+      // A text whose first unit is NUL holds no character.
+      {interactive, WideString(u"\0-s1", 4), u"/clone_wait \"/W32:66:1024\""},
+  };
+  for (const auto& row : cases) {
+    EXPECT_EQ(Text(BuildInnerSetupArguments(WideString(row.options), link, row.commandLine)),
+              row.expected)
+        << testing::PrintToString(Text(row.commandLine));
+  }
+}
+
+TEST(InnerSetupArguments, LongCommandLineIsNotShortened) {
+  std::u16string longLine(2000, u'x');
+  longLine[0] = u'-';
+  longLine[1999] = u'z';
+  const WideString arguments = BuildInnerSetupArguments(
+      WideString(u"/clone_wait"), WideString(u"/W32:66:1024"), WideString(longLine.c_str()));
+  EXPECT_EQ(Text(arguments), u"/clone_wait \"/W32:66:1024 " + longLine + u"\"");
 }
 
 }  // namespace
