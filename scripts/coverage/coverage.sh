@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The coverage build: the installer's code of Packager/ with gcov counters,
+# run by the project's own tests, and the lines and branches they reach.
+#
+#   scripts/coverage/coverage.sh
+#
+# Builds and runs, each in build/coverage/<name>:
+#   host         the portable decisions natively, without sanitizers, under
+#                their host tests (portable_tests);
+#   win64        the 64-bit installer and its Wine suite;
+#   win32        the 32-bit installer (the shipping configuration, with
+#                counters), run by the 32-bit Wine suite of win32-tests.
+# Branches are counted like for like: no branch that only an exception could
+# take (the Windows builds have none) and none the compiler made unreachable.
+# Prints lines and branches per build and merged, writes the merged report
+# to build/coverage/index.html (with a page per file), coverage-lines.txt and
+# coverage-branches.txt (what was not executed), and fails when the merged
+# figures fall below the floor.
+set -euo pipefail
+
+# The floor of the merged figures, in percent.
+line_floor=99.5
+branch_floor=90.0
+
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$source_dir"
+out=build/coverage
+jobs=$(nproc)
+started=$SECONDS
+part() { echo "== coverage, $1: $((SECONDS - started)) s"; started=$SECONDS; }
+configure() { cmake --preset "$1" | { grep -v -e '^-- ' -e '^$' || true; }; }
+
+# Counters of an earlier run would add to this one's.
+clear_counters() { find "$out/$1" -name '*.gcda' -delete 2>/dev/null || true; }
+
+# The Windows programs name their counter files by the build's absolute Unix
+# paths; Wine reads a path beginning with "/" on the current drive, which is
+# not Z: for every program the tests start, so the drive is put in front.
+export GCOV_PREFIX=Z:
+
+configure coverage-host
+cmake --build --preset coverage-host -j"$jobs"
+clear_counters host
+ctest --preset coverage-host
+part "host build and tests"
+
+configure coverage-win64
+cmake --build --preset coverage-win64 -j"$jobs"
+clear_counters win64
+scripts/wine/wine-session.sh ctest --preset coverage-win64
+part "64-bit build and Wine suite"
+
+configure coverage-win32
+cmake --build --preset coverage-win32 -j"$jobs"
+configure coverage-win32-tests
+cmake --build --preset coverage-win32-tests -j"$jobs"
+clear_counters win32
+clear_counters win32-tests
+QUILLANE_WINE=/usr/lib/wine/wine scripts/wine/wine-session.sh ctest --preset coverage-win32-tests
+part "32-bit build and Wine suite"
+
+# One gcovr reading per build, with that compiler's own gcov.
+gcovr_common=(--root "$source_dir" --filter "$source_dir/Packager/"
+              --exclude-throw-branches --exclude-unreachable-branches)
+read_counters() {  # <name> <gcov> <build folders...>
+  local name=$1 gcov=$2
+  shift 2
+  gcovr "${gcovr_common[@]}" --gcov-executable "$gcov" --json "$out/$name.json" \
+    --json-summary "$out/$name-summary.json" "$@"
+}
+read_counters host gcov "$out/host"
+read_counters win64 x86_64-w64-mingw32-gcov "$out/win64"
+read_counters win32 i686-w64-mingw32-gcov "$out/win32" "$out/win32-tests"
+
+tracefiles=(--add-tracefile "$out/host.json" --add-tracefile "$out/win64.json"
+            --add-tracefile "$out/win32.json")
+gcovr "${gcovr_common[@]}" "${tracefiles[@]}" --json-summary "$out/merged-summary.json" \
+  --html-details "$out/index.html" --txt "$out/coverage-lines.txt"
+gcovr "${gcovr_common[@]}" "${tracefiles[@]}" --branches --txt "$out/coverage-branches.txt"
+part "reports"
+
+/usr/bin/python3 - "$out" "$line_floor" "$branch_floor" <<'EOF'
+import json
+import sys
+
+out, line_floor, branch_floor = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+
+
+def figures(name):
+    with open(f"{out}/{name}-summary.json") as summary:
+        data = json.load(summary)
+    return data["line_covered"], data["line_total"], data["branch_covered"], data["branch_total"]
+
+
+def percent(covered, total):
+    return 100.0 * covered / total if total else 100.0
+
+
+print(f"{'Packager/':10} {'lines':>22} {'branches':>22}")
+for name, label in (("win32", "32-bit"), ("win64", "64-bit"), ("host", "host"),
+                    ("merged", "merged")):
+    lines, line_total, branches, branch_total = figures(name)
+    print(f"{label:10} {percent(lines, line_total):7.2f} % {lines:6}/{line_total:<6} "
+          f"{percent(branches, branch_total):7.2f} % {branches:6}/{branch_total:<6}")
+print(f"report: {out}/index.html; not executed: {out}/coverage-lines.txt, "
+      f"{out}/coverage-branches.txt")
+
+lines, line_total, branches, branch_total = figures("merged")
+failed = False
+if percent(lines, line_total) < line_floor:
+    print(f"FAIL: merged lines {percent(lines, line_total):.2f} % < floor {line_floor} %")
+    failed = True
+if percent(branches, branch_total) < branch_floor:
+    print(f"FAIL: merged branches {percent(branches, branch_total):.2f} % < floor {branch_floor} %")
+    failed = True
+sys.exit(1 if failed else 0)
+EOF
