@@ -36,7 +36,7 @@ clear_counters() { find "$out/$1" -name '*.gcda' -delete 2>/dev/null || true; }
 # The Windows programs name their counter files by the build's absolute Unix
 # paths; Wine reads a path beginning with "/" on the current drive, which is
 # not Z: for every program the tests start, so the drive is put in front.
-export GCOV_PREFIX=Z:
+wine_session() { GCOV_PREFIX=Z: scripts/wine/wine-session.sh "$@"; }
 
 configure coverage-host
 cmake --build --preset coverage-host -j"$jobs"
@@ -47,7 +47,7 @@ part "host build and tests"
 configure coverage-win64
 cmake --build --preset coverage-win64 -j"$jobs"
 clear_counters win64
-scripts/wine/wine-session.sh ctest --preset coverage-win64
+wine_session ctest --preset coverage-win64
 part "64-bit build and Wine suite"
 
 configure coverage-win32
@@ -56,7 +56,7 @@ configure coverage-win32-tests
 cmake --build --preset coverage-win32-tests -j"$jobs"
 clear_counters win32
 clear_counters win32-tests
-QUILLANE_WINE=/usr/lib/wine/wine scripts/wine/wine-session.sh ctest --preset coverage-win32-tests
+QUILLANE_WINE=/usr/lib/wine/wine wine_session ctest --preset coverage-win32-tests
 part "32-bit build and Wine suite"
 
 # One gcovr reading per build, with that compiler's own gcov.
