@@ -30,8 +30,10 @@ started=$SECONDS
 part() { echo "== coverage, $1: $((SECONDS - started)) s"; started=$SECONDS; }
 configure() { cmake --preset "$1" | { grep -v -e '^-- ' -e '^$' || true; }; }
 
-# The floor's own judgement first: a second, not worth a build.
+# The floor's own judgement and which presets carry counters first: seconds,
+# not worth a build.
 /usr/bin/python3 -m unittest discover -s scripts/coverage -p "*_test.py"
+scripts/coverage/coverage_presets_test.sh
 
 # Counters of an earlier run would add to this one's.
 clear_counters() { find "$out/$1" -name '*.gcda' -delete 2>/dev/null || true; }
