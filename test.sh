@@ -5,8 +5,20 @@
 # X display, on both architectures: the 64-bit build with its own tests, and
 # the shipping 32-bit installer, run by the 32-bit test programs as 64-bit
 # Windows runs it (WOW64). Exits non-zero on any failure.
+#
+#   ./test.sh [--coverage]
+#
+# --coverage then builds the installer's code with gcov counters, runs the
+# suites again against it and fails below the coverage floor
+# (scripts/coverage/coverage.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
+coverage=0
+case "${1:-}" in
+  "") ;;
+  --coverage) coverage=1 ;;
+  *) echo "usage: ./test.sh [--coverage]" >&2; exit 2 ;;
+esac
 # Each part says how long it took, for a look at where the time goes.
 started=$SECONDS
 part() { echo "== $1: $((SECONDS - started)) s"; started=$SECONDS; }
@@ -45,3 +57,8 @@ cmake --build --preset win32-tests -j"$jobs"
 part "32-bit test build"
 QUILLANE_WINE=/usr/lib/wine/wine scripts/wine/wine-session.sh ctest --preset win32-tests
 part "32-bit Wine suite"
+
+if [ "$coverage" -eq 1 ]; then
+  scripts/coverage/coverage.sh
+  part "coverage build, runs and report"
+fi

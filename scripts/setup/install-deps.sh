@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 packages=(cmake g++ make g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest wine wine64 wine32:i386
           xvfb xauth clang clang-format libclang-rt-dev python3-pefile python3-pil openssl
-          osslsigncode)
+          osslsigncode gcovr)
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
