@@ -74,6 +74,7 @@ TEST(WideString, TextLengthBounded) {
   EXPECT_EQ(TextLengthBounded(u"ab", 10), 2u);
   EXPECT_EQ(TextLengthBounded(u"abc", 0), 0u);
   EXPECT_EQ(TextLengthBounded(nullptr, 10), 0u);
+  EXPECT_EQ(TextLength(nullptr), 0u);
   const Unit unterminated[4] = {u'w', u'x', u'y', u'z'};  // nothing to read past it
   EXPECT_EQ(TextLengthBounded(unterminated, 4), 4u);
 }

@@ -6,13 +6,12 @@
 # one alteration each of the headers, version, icon and string tables.
 # usage: check_shipped_file_test.sh <installer.exe> <payload folder> <payload.txt>
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/test_lib.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 check="$here/check_shipped_file.py"
 exe=$1 payload=$2 manifest=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+make_scratch shipped-file-test
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # expect <case> <number of differences> <text of one of them> <checker arguments...>
 expect() {

@@ -11,6 +11,7 @@
 #     when it is set, and the PE checksum holds for the final bytes.
 # usage: payload_build_test.sh <source folder> <scratch folder>
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/test_lib.sh"
 source_dir=$(cd "$1" && pwd)
 work=$2
 budget=37888
@@ -20,7 +21,6 @@ mkdir -p "$work"
 work=$(cd "$work" && pwd)
 payload="$work/payload folder"  # a blank in the path, as release machines have
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Every manifest path, from the manifest itself.
 mapfile -t paths < <(/usr/bin/python3 "$source_dir/scripts/release/pe_resources.py" paths \

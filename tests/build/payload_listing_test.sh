@@ -11,14 +11,13 @@
 # - an unreadable input ends with 2.
 # usage: payload_listing_test.sh <installer.exe> <payload folder> <payload.txt>
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/test_lib.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 listing="$here/../../scripts/release/payload-listing.py"
 exe=$1 payload=$2 manifest=$3
 reader="$here/../../scripts/release/pe_resources.py"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+make_scratch payload-listing-test
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # run <log> <expected exit code> <listing arguments...>
 run() {

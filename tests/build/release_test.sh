@@ -9,6 +9,7 @@
 # Runs in a Wine session (scripts/wine/wine-session.sh) for the last point.
 # usage: release_test.sh <source folder> <payload folder> <scratch folder>
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/test_lib.sh"
 source_dir=$(cd "$1" && pwd)
 payload=$(cd "$2" && pwd)
 work=$3
@@ -18,7 +19,6 @@ mkdir -p "$work"
 work=$(cd "$work" && pwd)
 cd "$work"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # A throw-away code-signing certificate, as PEM and as PKCS#12.
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Quillane test signer" \

@@ -11,10 +11,9 @@
 # over another, and one with a picture's text made black and white.
 # usage: screenshots_test.sh [folder]   (default: docs/ of this checkout)
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/test_lib.sh"
 folder=$(cd "${1:-$(dirname "$0")/../../docs}" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/screenshots-test.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+make_scratch screenshots-test
 
 cat > "$work/pictures.py" <<'EOF'
 import os, sys

@@ -12,14 +12,13 @@
 # The first run fetches the emulator into the user's cache (about 11 MB kept).
 # Exits 77 (skipped) where the 32-bit Wine loader is not installed.
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/test_lib.sh"
 source_dir=$(cd "${1:-$(dirname "$0")/../..}" && pwd)
 tool="$source_dir/scripts/wine/wine32-emulator.sh"
 loader=/usr/lib/wine/wine
 entry=/proc/sys/fs/binfmt_misc/quillane-i386
-work=$(mktemp -d "${TMPDIR:-/tmp}/wine32-emulator-test.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+make_scratch wine32-emulator-test
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -x "$loader" ] || { echo "skipped: $loader (wine32) is not installed"; exit 77; }
 
 IFS=. read -r major minor _ <<< "$(uname -r)"

@@ -112,6 +112,33 @@ TEST(MachineFolders, ReadTheirOwnRegistryValues) {
   EXPECT_EQ(Text(GetCommonProgramsFolder()), L"");
 }
 
+// The machine's own PATH as stored, of any length, unexpanded; nothing when
+// it is missing or no text.
+TEST(MachinePath, StoredTextOfAnyLengthOrNothing) {
+  RegistryValueOverride path(HKEY_LOCAL_MACHINE,
+                             L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
+                             L"Path");
+  const std::wstring longPath = L"C:\\tools;" + std::wstring(5000, L'p');
+  struct {
+    const wchar_t* what;
+    std::wstring text;
+    DWORD type;
+    std::wstring expected;
+  } const cases[] = {
+      {L"expandable", L"%SystemRoot%\\system32;C:\\tools", REG_EXPAND_SZ,
+       L"%SystemRoot%\\system32;C:\\tools"},
+      {L"plain", L"C:\\WINDOWS\\system32", REG_SZ, L"C:\\WINDOWS\\system32"},
+      {L"longer than any path", longPath, REG_EXPAND_SZ, longPath},
+      {L"not a text", L"C:\\tools", REG_BINARY, L""},
+  };
+  for (const auto& row : cases) {
+    path.SetText(row.text, row.type);
+    EXPECT_EQ(Text(ReadMachinePath()), row.expected) << row.what;
+  }
+  path.Remove();
+  EXPECT_EQ(Text(ReadMachinePath()), L"");
+}
+
 // The machine's Windows folder, whatever the environment of the user says.
 TEST(WindowsFolder, IsTheMachinesWhateverTheEnvironmentSays) {
   const wchar_t* const variables[] = {L"TMP", L"TEMP", L"SystemRoot", L"windir", L"USERPROFILE"};

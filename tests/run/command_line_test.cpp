@@ -140,6 +140,13 @@ TEST(PortOptions, NumbersConvertLikeWcstolAndSaturate) {
       {u"-KP:COM12 -x", 12},
       {u"-KP:COM+7", 7},
       {u"-KP:COM\t9", 9},
+      {u"-KP:COM\r9", 9},  // tab to carriage return are blanks to the conversion
+      {u"-KP:COM\x08"
+       u"9",
+       0},
+      {u"-KP:COM\x0e"
+       u"9",
+       0},
       {u"-KP:COM", 0},
       {u"-KP:COMabc", 0},
       {u"-KP:COM-", 0},

@@ -37,13 +37,13 @@ TEST(StartEnvironment, UsersFolderVariablesReplacedEverythingElseKeptInOrder) {
        fixed},
       {"other names kept, each replacement at its sorted place",
        u"ALLUSERSPROFILE=C:\\All|COMPUTERNAME=Q|OS=Windows_NT|PATHEXT=.COM;.EXE|"
-       u"QUILLANE_SAMPLE_WAIT_MS=5|TEMPLATE=x|USERNAME=me|WINEDLLOVERRIDES=a=b|ZZ=z",
+       u"QUILLANE_SAMPLE_WAIT_MS=5|TEMPLATE=x|USERNAME=me|WINEDLLOVERRIDES=a=b|ZZ=z|~X=1",
        u"ALLUSERSPROFILE=C:\\All|COMPUTERNAME=Q|ComSpec=C:\\WINDOWS\\system32\\cmd.exe|OS=Windows_"
        u"NT|"
        u"Path=C:\\WINDOWS\\system32;C:\\WINDOWS|PATHEXT=.COM;.EXE|QUILLANE_SAMPLE_WAIT_MS=5|"
        u"SystemRoot=C:\\WINDOWS|TEMP=C:\\WINDOWS\\Temp\\{6F1C}.temp|TEMPLATE=x|"
        u"TMP=C:\\WINDOWS\\Temp\\{6F1C}.temp|USERNAME=me|windir=C:\\WINDOWS|"
-       u"WINEDLLOVERRIDES=a=b|ZZ=z"},
+       u"WINEDLLOVERRIDES=a=b|ZZ=z|~X=1"},
       {"a name that only begins like a replaced one, an entry without a value",
        u"NOVALUE|PATH_EXTRA=1|TEMP2=2",
        u"ComSpec=C:\\WINDOWS\\system32\\cmd.exe|NOVALUE|Path=C:\\WINDOWS\\system32;C:\\WINDOWS|"

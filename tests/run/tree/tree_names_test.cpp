@@ -77,6 +77,9 @@ TEST(EntryNames, OneSeparatorAndAsciiCaseOnly) {
   WideString folder(u"\\??\\C:\\users\\Temp");
   ASSERT_TRUE(AppendEntryName(folder, u"{6F1C}"));
   EXPECT_EQ(Text(folder), u"\\??\\C:\\users\\Temp\\{6F1C}");
+  WideString nothing;
+  ASSERT_TRUE(AppendEntryName(nothing, u"x"));
+  EXPECT_EQ(Text(nothing), u"\\x");
   WideString root(u"\\Device\\HarddiskVolume2\\");
   ASSERT_TRUE(AppendEntryName(root, u"VARNO"));
   EXPECT_EQ(Text(root), u"\\Device\\HarddiskVolume2\\VARNO");

@@ -26,6 +26,14 @@ TEST(WorkingBase, TheWindowsFoldersTempWhenTheWindowsFolderIsAbsolute) {
       {u"\\Windows", u""},
       {u"\\\\server\\share\\Windows", u""},
       {u"1:\\Windows", u""},
+      // Any drive letter in either case, either separator.
+      {u"c:\\windows", u"c:\\windows\\Temp\\"},
+      {u"z:/Windows", u"z:/Windows\\Temp\\"},
+      {u"Z:\\W", u"Z:\\W\\Temp\\"},
+      {u"@:\\Windows", u""},
+      {u"[:\\Windows", u""},
+      {u"`:\\Windows", u""},
+      {u"{:\\Windows", u""},
   };
   for (const auto& row : cases) {
     WideString base = ChooseWorkingBase(row.windows);
