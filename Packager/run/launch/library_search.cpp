@@ -6,10 +6,20 @@ namespace {
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
 
+// Null stands for the platform's own.
+constinit const LibrarySearchFunctions* replacedFunctions = nullptr;
+
 // Present from Windows 8, and on Windows Vista and 7 with their update;
 // its presence also tells that LoadLibraryExW takes the search flags.
 SetDefaultDllDirectoriesFunction FindSetDefaultDllDirectories() {
+  if (replacedFunctions) return replacedFunctions->setDefaultDllDirectories;
   return LookUpKernelExport<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
+}
+
+// Present from Windows XP SP1.
+SetDllDirectoryFunction FindSetDllDirectory() {
+  if (replacedFunctions) return replacedFunctions->setDllDirectory;
+  return LookUpKernelExport<SetDllDirectoryFunction>("SetDllDirectoryW");
 }
 
 }  // namespace
@@ -18,9 +28,7 @@ void RestrictLibrarySearch() {
   if (auto setDefault = FindSetDefaultDllDirectories()) {
     if (setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
   }
-  if (auto setDirectory = LookUpKernelExport<SetDllDirectoryFunction>("SetDllDirectoryW")) {
-    setDirectory(L"");
-  }
+  if (auto setDirectory = FindSetDllDirectory()) setDirectory(L"");
 }
 
 HMODULE LoadTreeLibrary(const wchar_t* path) {
@@ -28,6 +36,10 @@ HMODULE LoadTreeLibrary(const wchar_t* path) {
                            ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
                            : LOAD_WITH_ALTERED_SEARCH_PATH;
   return LoadLibraryExW(path, nullptr, search);
+}
+
+void SetLibrarySearchFunctionsForTesting(const LibrarySearchFunctions* functions) {
+  replacedFunctions = functions;
 }
 
 }  // namespace quillane

@@ -107,10 +107,9 @@ bool CreateWorkingFolders(const WideString& productCode, WorkingFolders& folders
   RemoveWorkingFolders(folders);
   const WideString base = ChooseWorkingBase(GetWindowsFolder().CStr());
   WideString temporaryName(productCode);
-  if (!IsAbsoluteDrivePath(base.CStr()) || !IsPlainEntryName(productCode.CStr()) ||
-      !temporaryName.Append(u".temp")) {
-    return false;
-  }
+  if (!IsPlainEntryName(productCode.CStr()) || !temporaryName.Append(u".temp")) return false;
+  // An empty base (a Windows folder that is no absolute path on a drive)
+  // opens no folder either.
   UniqueFile baseFolder;
   if (!OpenOwnFolder(AsWide(base.CStr()), FILE_READ_ATTRIBUTES | FILE_TRAVERSE | SYNCHRONIZE,
                      baseFolder)) {
