@@ -137,8 +137,9 @@ bool ComposeExistingPath(const WideString& root, uint32_t nameId, PathBuffer<kPa
 }
 
 // Starts and supervises a setup program in the working root, with the
-// run's own environment; how it ended (exit code 2 when nothing could be
-// started) is judged once the queued messages have been handled.
+// run's own environment; how it ended: its exit code (2 when nothing could
+// be started) and, once the queued messages have been handled, the last
+// result it posted.
 SetupEnd RunSetup(const WorkingFolders& folders, const PathBuffer<kPathUnits>& path,
                   const wchar_t* arguments, size_t length) {
   SetupEnd end = {static_cast<uint32_t>(kNothingStarted), false, 0};
@@ -147,6 +148,9 @@ SetupEnd RunSetup(const WorkingFolders& folders, const PathBuffer<kPathUnits>& p
   const StartPlace place = {AsWide(folders.root.CStr()), AsWide(environment.CStr())};
   end.exitCode = static_cast<uint32_t>(
       RunSetupProgram(mainWindow, AsWide(path.CStr()), arguments, length, place));
+  HandleQueuedMessages();
+  end.resultPosted = resultReceived;
+  end.lastPosted = exitCodeSlot;
   return end;
 }
 
@@ -166,9 +170,6 @@ SetupOutcome RunInstallBranch(const WideString& commandLine) {
     end = RunSetup(folders, setupPath, AsWide(arguments.CStr()), arguments.Length());
   }
   RemoveWorkingFolders(folders);
-  HandleQueuedMessages();
-  end.resultPosted = resultReceived;
-  end.lastPosted = exitCodeSlot;
   return JudgeInstallRun(treeReady, end);
 }
 
@@ -209,9 +210,6 @@ SetupOutcome RunCleanupBranch() {
   RemoveWorkingFolders(folders);
   RemoveLeftoverFolder(GetProgramFilesFolder());
   RemoveLeftoverFolder(GetCommonProgramsFolder());
-  HandleQueuedMessages();
-  end.resultPosted = resultReceived;
-  end.lastPosted = exitCodeSlot;
   return JudgeCleanupRun(treeReady, libraryCalled, end);
 }
 
