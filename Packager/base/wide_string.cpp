@@ -118,4 +118,9 @@ bool WideString::Equals(const Unit* text, size_t count) const {
   return count == length_ && (count == 0 || std::memcmp(CStr(), text, count * sizeof(Unit)) == 0);
 }
 
+bool AppendPathPart(WideString& path, const Unit* part) {
+  const bool rooted = !path.Empty() && path[path.Length() - 1] == u'\\';
+  return (rooted || path.Append(u'\\')) && path.Append(part);
+}
+
 }  // namespace quillane

@@ -60,6 +60,18 @@ class WideString {
 
 // Position of the first occurrence of needle (needleLength units) in
 // haystack (haystackLength units) at or after `from`, or WideString::npos.
+// The unit with an ASCII lower-case letter made upper case; every other unit
+// as it is. Names the platform compares without regard to case differ only
+// in these for everything this program handles.
+inline Unit UpperAscii(Unit unit) {
+  return unit >= u'a' && unit <= u'z' ? static_cast<Unit>(unit - (u'a' - u'A')) : unit;
+}
+
+// Appends `part` to a folder's path after one backslash; none is added where
+// the path already ends with one (a drive's or a volume's root). False when
+// memory runs out.
+bool AppendPathPart(WideString& path, const Unit* part);
+
 size_t FindText(const Unit* haystack, size_t haystackLength, const Unit* needle,
                 size_t needleLength, size_t from = 0);
 

@@ -3,8 +3,6 @@
 namespace quillane {
 namespace {
 
-Unit UpperAscii(Unit unit) { return unit >= u'a' && unit <= u'z' ? unit - (u'a' - u'A') : unit; }
-
 // Names compare as the platform sorts an environment block: without regard
 // to the case of ASCII letters, then by unit, a shorter name first.
 int CompareNames(const Unit* left, size_t leftLength, const Unit* right, size_t rightLength) {
@@ -24,9 +22,7 @@ bool SameName(const Unit* name, size_t length, const Unit* wanted) {
 // folder + "\" + rest, with one separator where the folder already ends
 // with one (a drive's root).
 bool JoinFolder(const Unit* folder, const Unit* rest, WideString& path) {
-  const size_t length = TextLength(folder);
-  const bool separated = length > 0 && folder[length - 1] == u'\\';
-  return path.Assign(folder, length) && (separated || path.Append(u'\\')) && path.Append(rest);
+  return path.Assign(folder) && AppendPathPart(path, rest);
 }
 
 // What a %name% of the machine's PATH stands for; false when the name is

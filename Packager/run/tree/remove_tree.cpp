@@ -91,9 +91,9 @@ bool OwnFolderName(const wchar_t* path, WideString& expected, WideString& entryP
   UniqueFile holder(CreateFileW(AsWide(holderPath.CStr()), FILE_READ_ATTRIBUTES, kAnySharing,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return holder.Valid() && QueryReachedName(holder.Get(), expected) &&
-         AppendEntryName(expected, name.CStr()) &&
+         AppendPathPart(expected, name.CStr()) &&
          entryPath.Assign(holderPath.CStr(), holderPath.Length()) &&
-         AppendEntryName(entryPath, name.CStr());
+         AppendPathPart(entryPath, name.CStr());
 }
 
 // Clears read-only, hidden and system marks, then marks the entry for
@@ -130,7 +130,7 @@ int DeleteContents(const wchar_t* folder, const WideString& folderName) {
     WideString path;
     WideString name(folderName);
     if (!EntryPath(folder, found.cFileName, path) || name.Length() != folderName.Length() ||
-        !AppendEntryName(name, AsUnits(found.cFileName)) ||
+        !AppendPathPart(name, AsUnits(found.cFileName)) ||
         DeleteEntry(AsWide(path.CStr()), name) != 1) {
       return 0;
     }

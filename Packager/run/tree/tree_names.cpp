@@ -5,8 +5,6 @@ namespace {
 
 bool IsSeparator(Unit unit) { return unit == u'\\' || unit == u'/'; }
 
-Unit FoldAscii(Unit unit) { return unit >= u'a' && unit <= u'z' ? unit - (u'a' - u'A') : unit; }
-
 bool IsDotOrDotDot(const Unit* name, size_t length) {
   return (length == 1 && name[0] == u'.') || (length == 2 && name[0] == u'.' && name[1] == u'.');
 }
@@ -55,15 +53,10 @@ bool SplitFolderPath(const Unit* path, WideString& holder, WideString& name) {
   return holderEnd > drive || holder.Append(u'.');
 }
 
-bool AppendEntryName(WideString& folderName, const Unit* entry) {
-  const bool rooted = !folderName.Empty() && folderName[folderName.Length() - 1] == u'\\';
-  return (rooted || folderName.Append(u'\\')) && folderName.Append(entry);
-}
-
 bool SameEntryName(const WideString& left, const WideString& right) {
   if (left.Length() != right.Length()) return false;
   for (size_t at = 0; at < left.Length(); ++at) {
-    if (FoldAscii(left[at]) != FoldAscii(right[at])) return false;
+    if (UpperAscii(left[at]) != UpperAscii(right[at])) return false;
   }
   return true;
 }

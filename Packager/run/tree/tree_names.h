@@ -29,10 +29,6 @@ bool IsSelfOrParentName(const Unit* name);
 // which nobody can know before the run. False when memory runs out.
 bool ComposeFreshFolderName(const WideString& preferred, uint64_t random, WideString& name);
 
-// Appends one entry's name to its folder's platform name, with one separator
-// (a volume root's name already ends with one).
-bool AppendEntryName(WideString& folderName, const Unit* entry);
-
 // Whether two platform names are the same; only the case of ASCII letters
 // may differ (the names of one file system, compared as it compares them
 // for everything this program creates).

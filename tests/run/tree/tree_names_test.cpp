@@ -75,13 +75,13 @@ TEST(EntryNames, FreshNameIsThePreferredOneAndSixteenHexDigits) {
 
 TEST(EntryNames, OneSeparatorAndAsciiCaseOnly) {
   WideString folder(u"\\??\\C:\\users\\Temp");
-  ASSERT_TRUE(AppendEntryName(folder, u"{6F1C}"));
+  ASSERT_TRUE(AppendPathPart(folder, u"{6F1C}"));
   EXPECT_EQ(Text(folder), u"\\??\\C:\\users\\Temp\\{6F1C}");
   WideString nothing;
-  ASSERT_TRUE(AppendEntryName(nothing, u"x"));
+  ASSERT_TRUE(AppendPathPart(nothing, u"x"));
   EXPECT_EQ(Text(nothing), u"\\x");
   WideString root(u"\\Device\\HarddiskVolume2\\");
-  ASSERT_TRUE(AppendEntryName(root, u"VARNO"));
+  ASSERT_TRUE(AppendPathPart(root, u"VARNO"));
   EXPECT_EQ(Text(root), u"\\Device\\HarddiskVolume2\\VARNO");
 
   const WideString own(u"\\??\\C:\\users\\Temp\\{6F1C}\\ユーザー");
