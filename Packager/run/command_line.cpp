@@ -27,8 +27,9 @@ bool ContainsEither(const WideString& text, const Unit* first, const Unit* secon
 }
 
 bool IsConversionSpace(Unit unit) {
-  // The white space that wcstol skips before a number.
-  return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
+  // The white space that wcstol skips before a number, but the blank: that
+  // ends the option before it is read.
+  return unit >= u'\t' && unit <= u'\r';
 }
 
 // First occurrence of word; its number when it lies in [low, high], else 0.

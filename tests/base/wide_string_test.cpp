@@ -23,6 +23,8 @@ TEST(WideString, EmptyGrowingAndCounted) {
   EXPECT_TRUE(counted == u"abc");
   EXPECT_FALSE(counted == u"abcdef");
   EXPECT_FALSE(counted == u"ab");
+  EXPECT_FALSE(counted == u"abd");
+  EXPECT_TRUE(WideString() == u"");
 }
 
 TEST(WideString, CopyAndMoveAreIndependent) {
@@ -35,6 +37,26 @@ TEST(WideString, CopyAndMoveAreIndependent) {
   EXPECT_TRUE(original.Empty());
   copy = moved;
   EXPECT_TRUE(copy == moved);
+}
+
+TEST(WideString, AssignedToItselfKeepsItsText) {
+  WideString text(u"same");
+  WideString& alias = text;
+  text = alias;
+  EXPECT_EQ(Text(text), u"same");
+  text = static_cast<WideString&&>(alias);
+  EXPECT_EQ(Text(text), u"same");
+}
+
+// A count that the address space cannot hold is refused before any memory
+// is asked for: by the count itself, or by the growth it would need.
+TEST(WideString, ImpossibleCountsAreRefusedUnchanged) {
+  WideString text(u"four");
+  const size_t mostUnits = static_cast<size_t>(-1) / sizeof(Unit) - text.Length() - 1;
+  for (const size_t count : {mostUnits + 1, mostUnits}) {
+    EXPECT_FALSE(text.Append(u"x", count)) << count;
+    EXPECT_EQ(Text(text), u"four");
+  }
 }
 
 TEST(WideString, AssignFromItsOwnTail) {

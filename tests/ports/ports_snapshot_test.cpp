@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "import_patch.h"
 #include "ports/ports_snapshot.h"
 #include "test_support.h"
 
@@ -160,6 +161,32 @@ TEST_F(DeviceRegistry, TextsAreBoundedByTheirBuffers) {
   EXPECT_EQ(Snapshot(),
             "[PORTS]\r\n[QLANE]\r\nCOM2=0001,0001,0,0,0,0,0,0,0,0,\r\n"
             "COM8=0002,9999,0,0,0,0,0,0,0,0,ID-2\r\n");
+}
+
+// A key that cannot be read gives no line, never a part of one, and an
+// enumeration that keeps failing ends.
+TEST_F(DeviceRegistry, KeysThatCannotBeReadGiveNoLines) {
+  EmulatorPort(L"0000", L"COM7", L"a\\2");
+  const std::string headers = "[PORTS]\r\n[QLANE]\r\n";
+  EXPECT_EQ(Snapshot(), headers + "COM7=0000,0002,0,0,0,0,0,0,0,0,\r\n");
+  {
+    auto failing = FAIL_IMPORT("ADVAPI32.dll", RegEnumKeyExA, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Snapshot(), headers);
+  }
+  // The keys open in turn: the USB devices (none here), the ports, the
+  // instance, and its parameters twice.
+  for (int passes = 1; passes <= 4; ++passes) {
+    auto failing = FAIL_IMPORT("ADVAPI32.dll", RegOpenKeyExA, ERROR_ACCESS_DENIED, passes);
+    EXPECT_EQ(Snapshot(), headers) << passes << " keys opened";
+  }
+}
+
+TEST_F(DeviceRegistry, PortsFileThatCannotBeMadeOrMeasuredIsNotWritten) {
+  ScratchFolder folder;
+  EXPECT_TRUE(quillane::WritePortsFile((folder / L"PORTS.dat").c_str()));
+  EXPECT_FALSE(quillane::WritePortsFile((folder / L"missing\\PORTS.dat").c_str()));
+  auto failing = FAIL_IMPORT("KERNEL32.dll", GetFileAttributesExW, FALSE);
+  EXPECT_FALSE(quillane::WritePortsFile((folder / L"measured.dat").c_str()));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include "probe/known_folders.h"
+
+#include "import_patch.h"
 #include "test_support.h"
 
 using namespace quillane;
@@ -31,6 +35,7 @@ class TestKey {
   void SetText(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) {
     Set(name, type, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
   }
+  const std::wstring& Path() const { return path_; }
   std::wstring Read(const wchar_t* name) {
     return Text(ReadExpandedRegistryText(HKEY_CURRENT_USER, path_.c_str(), name));
   }
@@ -156,6 +161,58 @@ TEST(WindowsFolder, IsTheMachinesWhateverTheEnvironmentSays) {
   }
   CharLowerW(windows.data());
   EXPECT_EQ(windows, L"c:\\windows");
+}
+
+const wchar_t kEnvironmentKey[] =
+    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
+// The machine PATH grows once, between the size query and the read.
+LONG(WINAPI* platformQuery)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) = nullptr;
+const wchar_t* grownPath = nullptr;
+LONG WINAPI QueryWhileGrowing(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                              LPDWORD bytes) {
+  if (data && grownPath) {
+    SetMachineText(kEnvironmentKey, L"Path", grownPath);
+    grownPath = nullptr;
+  }
+  return platformQuery(key, name, reserved, type, data, bytes);
+}
+
+// Where the platform gives no answer, a folder or the PATH is empty, never
+// a guess; a PATH that grows while it is read is read at its new length.
+TEST(KnownFolders, EmptyWhereThePlatformFails) {
+  RegistryValueOverride path(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path");
+  path.SetText(L"C:\\tools");
+  TestKey key;
+  key.SetText(L"folder", L"C:\\Vendor");
+  struct {
+    const char* call;
+    std::shared_ptr<void> (*fail)();
+    std::function<WideString()> read;
+  } const cases[] = {
+      {"GetSystemWindowsDirectoryW",
+       [] { return FAIL_IMPORT("KERNEL32.dll", GetSystemWindowsDirectoryW, 0); }, GetWindowsFolder},
+      {"GetSystemWindowsDirectoryW, too long",
+       [] { return FAIL_IMPORT("KERNEL32.dll", GetSystemWindowsDirectoryW, MAX_PATH); },
+       GetWindowsFolder},
+      {"RegOpenKeyExW", [] { return FAIL_IMPORT("ADVAPI32.dll", RegOpenKeyExW, 5); },
+       ReadMachinePath},
+      {"RegQueryValueExW, the read",
+       [] { return FAIL_IMPORT("ADVAPI32.dll", RegQueryValueExW, 5, 1); }, ReadMachinePath},
+      {"ExpandEnvironmentStringsW",
+       [] { return FAIL_IMPORT("KERNEL32.dll", ExpandEnvironmentStringsW, 0); },
+       [&] { return ReadExpandedRegistryText(HKEY_CURRENT_USER, key.Path().c_str(), L"folder"); }},
+  };
+  for (const auto& row : cases) {
+    const std::shared_ptr<void> failing = row.fail();
+    EXPECT_EQ(Text(row.read()), L"") << row.call;
+  }
+
+  const std::wstring grown = L"C:\\tools;" + std::wstring(600, L'g');
+  grownPath = grown.c_str();
+  ImportPatch growing("ADVAPI32.dll", "RegQueryValueExW", EntryOf(&QueryWhileGrowing));
+  platformQuery = growing.Original<decltype(platformQuery)>();
+  EXPECT_EQ(Text(ReadMachinePath()), grown);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "import_patch.h"
 #include "probe/platform_gates.h"
 #include "test_support.h"
 #include "token_fakes.h"
@@ -114,6 +115,14 @@ TEST_F(IsUserAdminWithFakeToken, EveryFailingCallAnswersNo) {
   fake_.readSucceeds = false;
   EXPECT_EQ(IsUserAdmin(), 0);
   fake_.readSucceeds = true;
+  {
+    auto failing = FAIL_IMPORT("KERNEL32.dll", HeapAlloc, nullptr);
+    EXPECT_EQ(IsUserAdmin(), 0);
+  }
+  {
+    auto failing = FAIL_IMPORT("ADVAPI32.dll", AllocateAndInitializeSid, FALSE);
+    EXPECT_EQ(IsUserAdmin(), 0);
+  }
   EXPECT_EQ(IsUserAdmin(), 1);
 }
 

@@ -139,6 +139,7 @@ TEST(PortOptions, NumbersConvertLikeWcstolAndSaturate) {
   } const cases[] = {
       {u"-KP:COM12 -x", 12},
       {u"-KP:COM+7", 7},
+      {u"-KP:COM 9", 0},  // the blank ends the option
       {u"-KP:COM\t9", 9},
       {u"-KP:COM\r9", 9},  // tab to carriage return are blanks to the conversion
       {u"-KP:COM\x08"

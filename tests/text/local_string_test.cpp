@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "import_patch.h"
 #include "payload_files.h"  // generated from payload.txt
 #include "res/resource_ids.h"
 #include "text/catalogue.h"
@@ -81,6 +82,9 @@ TEST(StringTables, EmptyMissingAndUnusedEntriesGiveEmptyText) {
   // Only the exact language is looked up; no other table stands in.
   EXPECT_EQ(Load(QUILLANE_STRING_GUARD_NAME, 0x0407), u"");
   EXPECT_EQ(Load(111, 0x0809), u"");
+  // A table that cannot be loaded holds nothing either.
+  auto failing = FAIL_IMPORT("KERNEL32.dll", LoadResource, nullptr);
+  EXPECT_EQ(Load(QUILLANE_STRING_GUARD_NAME, quillane::kEnglishTable), u"");
 }
 
 // The user's language as Wine takes it from LC_ALL. CTest runs this suite

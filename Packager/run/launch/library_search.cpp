@@ -6,19 +6,14 @@ namespace {
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
 
-// Null stands for the platform's own.
-constinit const LibrarySearchFunctions* replacedFunctions = nullptr;
-
 // Present from Windows 8, and on Windows Vista and 7 with their update;
 // its presence also tells that LoadLibraryExW takes the search flags.
 SetDefaultDllDirectoriesFunction FindSetDefaultDllDirectories() {
-  if (replacedFunctions) return replacedFunctions->setDefaultDllDirectories;
   return LookUpKernelExport<SetDefaultDllDirectoriesFunction>("SetDefaultDllDirectories");
 }
 
 // Present from Windows XP SP1.
 SetDllDirectoryFunction FindSetDllDirectory() {
-  if (replacedFunctions) return replacedFunctions->setDllDirectory;
   return LookUpKernelExport<SetDllDirectoryFunction>("SetDllDirectoryW");
 }
 
@@ -36,10 +31,6 @@ HMODULE LoadTreeLibrary(const wchar_t* path) {
                            ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32
                            : LOAD_WITH_ALTERED_SEARCH_PATH;
   return LoadLibraryExW(path, nullptr, search);
-}
-
-void SetLibrarySearchFunctionsForTesting(const LibrarySearchFunctions* functions) {
-  replacedFunctions = functions;
 }
 
 }  // namespace quillane

@@ -15,13 +15,4 @@ void RestrictLibrarySearch();
 // turn comes from its own folder and System32 only.
 HMODULE LoadTreeLibrary(const wchar_t* path);
 
-// The kernel's library-search calls, null where this Windows lacks one. A
-// test replaces them to reach a Windows without SetDefaultDllDirectories, or
-// one where it fails; null restores the platform's own.
-struct LibrarySearchFunctions {
-  BOOL(WINAPI* setDefaultDllDirectories)(DWORD directories);
-  BOOL(WINAPI* setDllDirectory)(LPCWSTR folder);
-};
-void SetLibrarySearchFunctionsForTesting(const LibrarySearchFunctions* functions);
-
 }  // namespace quillane

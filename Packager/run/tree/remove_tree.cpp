@@ -122,8 +122,10 @@ int DeleteEntry(const wchar_t* path, const WideString& expected);
 // did not.
 int DeleteContents(const wchar_t* folder, const WideString& folderName) {
   WIN32_FIND_DATAW found;
+  // Every folder lists "." at least: no listing is a failure, never an
+  // empty folder.
   UniqueFind listing(FindFirstFileW(AsWide(ListingPattern(folder).CStr()), &found));
-  if (!listing.Valid()) return 1;
+  if (!listing.Valid()) return 0;
   do {
     // A dot-named entry of a stale tree goes like any other.
     if (IsSelfOrParentName(AsUnits(found.cFileName))) continue;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "import_patch.h"
 #include "run/launch/library_search.h"
 #include "test_support.h"
 
@@ -31,27 +32,36 @@ TEST(LibrarySearch, SystemFolderOnlyOrAtLeastNoCurrentFolder) {
   const std::wstring system32 = L"default " + std::to_wstring(LOAD_LIBRARY_SEARCH_SYSTEM32);
   struct {
     const char* what;
-    LibrarySearchFunctions functions;
+    const void* setDefault;
+    const void* setDirectory;
     BOOL setDefaultAnswer;
     std::vector<std::wstring> calls;
   } const cases[] = {
-      {"both there", {RecordSetDefault, RecordSetDirectory}, TRUE, {system32}},
+      {"both there", EntryOf(&RecordSetDefault), EntryOf(&RecordSetDirectory), TRUE, {system32}},
       {"SetDefaultDllDirectories fails",
-       {RecordSetDefault, RecordSetDirectory},
+       EntryOf(&RecordSetDefault),
+       EntryOf(&RecordSetDirectory),
        FALSE,
        {system32, L"directory ''"}},
-      {"SetDefaultDllDirectories missing", {nullptr, RecordSetDirectory}, TRUE, {L"directory ''"}},
-      {"both missing", {nullptr, nullptr}, TRUE, {}},
+      {"SetDefaultDllDirectories missing",
+       nullptr,
+       EntryOf(&RecordSetDirectory),
+       TRUE,
+       {L"directory ''"}},
+      {"both missing", nullptr, nullptr, TRUE, {}},
   };
   const std::wstring library = ProgramFolder() + L"\\planted_library.dll";
   for (const auto& row : cases) {
     SCOPED_TRACE(row.what);
     calls.clear();
     setDefaultAnswer = row.setDefaultAnswer;
-    SetLibrarySearchFunctionsForTesting(&row.functions);
-    RestrictLibrarySearch();
-    HMODULE loaded = LoadTreeLibrary(library.c_str());
-    SetLibrarySearchFunctionsForTesting(nullptr);
+    HMODULE loaded = nullptr;
+    {
+      ReplacedExports exports(
+          {{"SetDefaultDllDirectories", row.setDefault}, {"SetDllDirectoryW", row.setDirectory}});
+      RestrictLibrarySearch();
+      loaded = LoadTreeLibrary(library.c_str());
+    }
     EXPECT_EQ(calls, row.calls);
     EXPECT_NE(loaded, nullptr);
     if (loaded) FreeLibrary(loaded);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "import_patch.h"
 #include "run/tree/extract.h"
 #include "test_support.h"
 
@@ -77,6 +78,30 @@ TEST(ExtractResourceToFile, PathThatDoesNotFitItsBufferIsRefusedWithoutAFile) {
   HANDLE listing = FindFirstFileW((folder / L"n*").c_str(), &entry);
   EXPECT_EQ(listing, INVALID_HANDLE_VALUE);
   if (listing != INVALID_HANDLE_VALUE) FindClose(listing);
+}
+
+// Each failing call of the extraction is the run's failure, with the
+// platform's code.
+TEST(ExtractResourceToFile, AFailingPlatformCallIsReportedWithItsCode) {
+  struct {
+    const char* call;
+    std::shared_ptr<void> (*fail)();
+  } const cases[] = {
+      {"LoadResource", [] { return FAIL_IMPORT("KERNEL32.dll", LoadResource, nullptr); }},
+      {"LockResource", [] { return FAIL_IMPORT("KERNEL32.dll", LockResource, nullptr); }},
+      {"WriteFile", [] { return FAIL_IMPORT("KERNEL32.dll", WriteFile, FALSE); }},
+      {"CloseHandle", [] { return FAIL_IMPORT("KERNEL32.dll", CloseHandle, FALSE); }},
+  };
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.call);
+    ScratchFolder folder;
+    DWORD result = 0;
+    {
+      const std::shared_ptr<void> failing = row.fail();
+      result = ExtractResourceToFile(folder.Path().c_str(), kPatternId, L"setup.exe");
+    }
+    EXPECT_EQ(result, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  }
 }
 
 }  // namespace

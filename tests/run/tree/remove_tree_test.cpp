@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <winternl.h>
 #include "run/tree/remove_tree.h"
+
+#include "import_patch.h"
 #include "test_support.h"
 
 using quillane::DeleteTree;
@@ -133,6 +136,37 @@ TEST(FolderRemoval, MissingFolderGivesZero) {
   ScratchFolder scratch;
   EXPECT_EQ(DeleteTree((scratch / L"missing").c_str()), 0);
   EXPECT_EQ(RemoveEmptyFolder((scratch / L"missing").c_str()), 0);
+  EXPECT_EQ(DeleteTree((scratch / L"missing\\below").c_str()), 0);
+}
+
+TEST(FolderRemoval, AFileIsNoFolderToRemoveOrOpen) {
+  ScratchFolder scratch;
+  WriteFileBytes(scratch / L"file", "x");
+  EXPECT_EQ(RemoveEmptyFolder((scratch / L"file").c_str()), 0);
+  quillane::UniqueFile handle;
+  EXPECT_FALSE(quillane::OpenOwnFolder((scratch / L"file").c_str(), FILE_READ_ATTRIBUTES, handle));
+  EXPECT_TRUE(PathExists(scratch / L"file"));
+}
+
+// A tree counts as removed only when every call of its removal succeeded:
+// whichever fails, at whichever entry, the answer is 0.
+TEST(DeleteTree, AnyFailingCallOrMemoryRunningOutGivesZero) {
+  ScratchFolder scratch;
+  int trees = 0;
+  const auto removeFreshTree = [&] {
+    const std::wstring root = scratch / (L"tree" + std::to_wstring(++trees));
+    BuildTree(root);
+    return DeleteTree(root.c_str()) == 1;
+  };
+  EXPECT_FAILURE_WHENEVER_IMPORT_FAILS("ntdll.dll", NtQueryObject, kAccessDeniedStatus,
+                                       removeFreshTree);
+  EXPECT_FAILURE_WHENEVER_IMPORT_FAILS("KERNEL32.dll", GetFileInformationByHandle, FALSE,
+                                       removeFreshTree);
+  EXPECT_FAILURE_WHENEVER_IMPORT_FAILS("KERNEL32.dll", FindFirstFileW, -1, removeFreshTree);
+  ExpectFailureWheneverMemoryRunsOut(removeFreshTree);
+  // Clearing the marks may fail; only the deletion itself counts.
+  auto failing = FAIL_IMPORT("ntdll.dll", NtSetInformationFile, kAccessDeniedStatus);
+  EXPECT_FALSE(removeFreshTree());
 }
 
 TEST(RemoveEmptyFolder, LeavesAFolderWithAnythingInIt) {

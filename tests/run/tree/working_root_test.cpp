@@ -1,7 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
+#include "import_patch.h"
+#include "run/tree/remove_tree.h"
 #include "run/tree/working_root.h"
 #include "test_support.h"
+
+// After the platform's main header, which they need.
+#include <sddl.h>
+#include <wincrypt.h>
+#include <winternl.h>
 
 using namespace quillane_test;
 
@@ -62,6 +72,99 @@ TEST(WorkingRootSecurity, OwnedByAdministratorsProtectedWithThreeEntriesInherite
     EXPECT_EQ(allowed->Mask, expected[index].mask);
     EXPECT_TRUE(EqualSid(const_cast<DWORD*>(&allowed->SidStart), expected[index].sid));
   }
+}
+
+const wchar_t kTestCode[] = L"{QUILLANE-WORKING-ROOT-TEST}";
+
+// The working base, and what in it begins with the test's product code.
+std::wstring WorkingBase() {
+  wchar_t windows[MAX_PATH];
+  GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  return std::wstring(windows) + L"\\Temp\\";
+}
+std::vector<std::wstring> EntriesOfTheTestCode() {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE listing = FindFirstFileW((WorkingBase() + kTestCode + L"*").c_str(), &found);
+  if (listing == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileW(listing, &found));
+  FindClose(listing);
+  return names;
+}
+
+// Whichever call fails, the run gets no folders and leaves none behind; a
+// squatter's folder at the fixed name, which makes the run need fresh names,
+// is left as it is.
+TEST(CreateWorkingFolders, AFailingPlatformCallLeavesNothingBehind) {
+  struct {
+    const char* call;
+    bool squatted;
+    std::shared_ptr<void> (*fail)();
+  } const cases[] = {
+      {"OpenProcessToken", false,
+       [] { return FAIL_IMPORT("ADVAPI32.dll", OpenProcessToken, FALSE); }},
+      {"GetTokenInformation", false,
+       [] { return FAIL_IMPORT("ADVAPI32.dll", GetTokenInformation, FALSE); }},
+      {"ConvertSidToStringSidW", false,
+       [] { return FAIL_IMPORT("ADVAPI32.dll", ConvertSidToStringSidW, FALSE); }},
+      {"ConvertStringSecurityDescriptorToSecurityDescriptorW", false,
+       [] {
+         return FAIL_IMPORT("ADVAPI32.dll", ConvertStringSecurityDescriptorToSecurityDescriptorW,
+                            FALSE);
+       }},
+      {"NtCreateFile, the root", false,
+       [] { return FAIL_IMPORT("ntdll.dll", NtCreateFile, kAccessDeniedStatus); }},
+      {"NtCreateFile, the temporary folder", false,
+       [] { return FAIL_IMPORT("ntdll.dll", NtCreateFile, kAccessDeniedStatus, 1); }},
+      {"CryptAcquireContextW", true,
+       [] { return FAIL_IMPORT("ADVAPI32.dll", CryptAcquireContextW, FALSE); }},
+      {"CryptGenRandom", true, [] { return FAIL_IMPORT("ADVAPI32.dll", CryptGenRandom, FALSE); }},
+  };
+  const std::wstring squat = WorkingBase() + kTestCode;
+  for (const auto& row : cases) {
+    SCOPED_TRACE(row.call);
+    quillane::UniqueFile held;
+    if (row.squatted) {
+      MakeFolder(squat);
+      held.Reset(CreateFileW((squat + L"\\held").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                             nullptr));
+      ASSERT_TRUE(held.Valid());
+    }
+    quillane::WorkingFolders folders;
+    {
+      const std::shared_ptr<void> failing = row.fail();
+      EXPECT_FALSE(quillane::CreateWorkingFolders(
+          quillane::WideString(quillane::AsUnits(kTestCode)), folders));
+    }
+    EXPECT_FALSE(folders.rootHold.Valid() || folders.temporaryHold.Valid());
+    EXPECT_EQ(EntriesOfTheTestCode(),
+              row.squatted ? std::vector<std::wstring>{kTestCode} : std::vector<std::wstring>{});
+    held.Reset();
+    quillane::DeleteTree(squat.c_str());
+  }
+}
+
+TEST(CreateWorkingFolders, FailsWheneverMemoryRunsOut) {
+  const quillane::WideString code(quillane::AsUnits(kTestCode));
+  // Clearing the fixed name beforehand may fail for want of memory when
+  // there is nothing to clear; the folders are made all the same.
+  quillane::WorkingFolders folders;
+  const auto made = [&] {
+    if (!quillane::CreateWorkingFolders(code, folders)) return false;
+    EXPECT_TRUE(folders.rootHold.Valid() && folders.temporaryHold.Valid());
+    EXPECT_TRUE(PathExists(quillane::AsWide(folders.root.CStr())) &&
+                PathExists(quillane::AsWide(folders.temporary.CStr())));
+    return true;
+  };
+  ExpectFailureWheneverMemoryRunsOut(
+      made, [&] { quillane::RemoveWorkingFolders(folders); },
+      /*recoverable=*/true);
+  // Memory that ran out during the removal leaves folders behind.
+  for (const std::wstring& name : EntriesOfTheTestCode()) {
+    quillane::DeleteTree((WorkingBase() + name).c_str());
+  }
+  EXPECT_EQ(EntriesOfTheTestCode(), std::vector<std::wstring>{});
 }
 
 }  // namespace
