@@ -92,8 +92,7 @@ ImportPatch::~ImportPatch() {
   if (slot_) WriteSlot(slot_, original_);
 }
 
-ReplacedExports::ReplacedExports(
-    std::initializer_list<std::pair<const char*, const void*>> exports)
+ReplacedExports::ReplacedExports(std::initializer_list<std::pair<const char*, const void*>> exports)
     : patch_("KERNEL32.dll", "GetProcAddress",
              reinterpret_cast<const void*>(&ReplacingGetProcAddress)) {
   replacedExports.assign(exports);
@@ -123,15 +122,17 @@ void ExpectFailureWheneverMemoryRunsOut(const std::function<bool()>& call,
                                         const std::function<void()>& cleanUp, bool recoverable) {
   ImportPatch patch("msvcrt.dll", "realloc", EntryOf(&RefusingRealloc));
   platformRealloc = patch.Original<decltype(platformRealloc)>();
-  ExpectFailureWheneverRefused([&](int passes, bool& succeeded) {
-    reallocPasses = passes;
-    reallocRefusals = 0;
-    succeeded = call();
-    const int refusals = reallocRefusals;
-    reallocPasses = INT_MAX;
-    if (cleanUp) cleanUp();
-    return refusals;
-  }, recoverable);
+  ExpectFailureWheneverRefused(
+      [&](int passes, bool& succeeded) {
+        reallocPasses = passes;
+        reallocRefusals = 0;
+        succeeded = call();
+        const int refusals = reallocRefusals;
+        reallocPasses = INT_MAX;
+        if (cleanUp) cleanUp();
+        return refusals;
+      },
+      recoverable);
 }
 
 }  // namespace quillane_test

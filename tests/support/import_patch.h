@@ -100,8 +100,9 @@ template <typename Function, auto kAnswer>
 std::shared_ptr<void> FailImport(const char* module, const char* function, int passes = 0) {
   return std::make_shared<FailingImport<Function, kAnswer>>(module, function, passes);
 }
-#define FAIL_IMPORT(module, function, answer, ...) \
-  quillane_test::FailImport<decltype(&function), answer>(module, #function __VA_OPT__(, ) __VA_ARGS__)
+#define FAIL_IMPORT(module, function, answer, ...)               \
+  quillane_test::FailImport<decltype(&function), answer>(module, \
+                                                         #function __VA_OPT__(, ) __VA_ARGS__)
 
 // GetProcAddress answers `replacement` (null: "no such export") for each
 // name listed, and the platform's answer for every other name.
@@ -133,8 +134,9 @@ void ExpectFailureWheneverImportFails(const char* module, const char* function,
     return failing.Failures();
   });
 }
-#define EXPECT_FAILURE_WHENEVER_IMPORT_FAILS(module, function, answer, call) \
-  quillane_test::ExpectFailureWheneverImportFails<decltype(&function), answer>(module, #function, call)
+#define EXPECT_FAILURE_WHENEVER_IMPORT_FAILS(module, function, answer, call)                      \
+  quillane_test::ExpectFailureWheneverImportFails<decltype(&function), answer>(module, #function, \
+                                                                               call)
 
 // That with memory running out (the product's texts grow through realloc
 // alone); `cleanUp` then runs after each call with all the memory it asks

@@ -25,15 +25,17 @@ bool JoinFolder(const Unit* folder, const Unit* rest, WideString& path) {
   return path.Assign(folder) && AppendPathPart(path, rest);
 }
 
-// What a %name% of the machine's PATH stands for; false when the name is
-// not one of the Windows folder's.
-bool MachineVariable(const Unit* name, size_t length, const Unit* windowsFolder,
-                     WideString& value) {
+// How much of the Windows folder a %name% of the machine's PATH stands for
+// (all of it, or its drive); false when the name is none of its own.
+bool MachineVariableLength(const Unit* name, size_t length, const Unit* windowsFolder,
+                           size_t& valueLength) {
   if (SameName(name, length, u"SystemRoot") || SameName(name, length, u"windir")) {
-    return value.Assign(windowsFolder);
+    valueLength = TextLength(windowsFolder);
+    return true;
   }
   if (SameName(name, length, u"SystemDrive")) {
-    return value.Assign(windowsFolder, TextLengthBounded(windowsFolder, 2));
+    valueLength = TextLengthBounded(windowsFolder, 2);
+    return true;
   }
   return false;
 }
@@ -68,9 +70,12 @@ bool ComposeMachinePath(const Unit* stored, size_t length, const Unit* windowsFo
     }
     // An unknown name is kept with its "%"; its closing "%" may open the
     // next reference.
-    WideString value;
-    const bool known = MachineVariable(stored + at + 1, close - at - 1, windowsFolder, value);
-    if (!(known ? path.Append(value) : path.Append(stored + at, close - at))) return false;
+    size_t valueLength = 0;
+    const bool known =
+        MachineVariableLength(stored + at + 1, close - at - 1, windowsFolder, valueLength);
+    if (!(known ? path.Append(windowsFolder, valueLength) : path.Append(stored + at, close - at))) {
+      return false;
+    }
     at = known ? close + 1 : close;
   }
   return true;
