@@ -22,7 +22,8 @@ TEST(WideStringExhaustion, EveryComposedTextFailsWhenItCannotGrow) {
       u"TEMP=C:\\Users\\me\\Temp\0windir=C:\\mine\0";
   const StartFolders folders = {u"C:\\WINDOWS", u"C:\\WINDOWS\\Temp\\{code}.temp",
                                 u"C:\\WINDOWS\\system32;C:\\tools"};
-  const std::u16string stored = u"%SystemRoot%\\system32;%windir%;%SystemDrive%\\x;%other%;C:\\tools";
+  const std::u16string stored =
+      u"%SystemRoot%\\system32;%windir%;%SystemDrive%\\x;%other%;C:\\tools";
   const WideString code(u"{code}");
   WideString text;
   WideString name;
@@ -31,8 +32,7 @@ TEST(WideStringExhaustion, EveryComposedTextFailsWhenItCannotGrow) {
     const char* what;
     std::function<bool()> compose;
   } const cases[] = {
-      {"start environment",
-       [&] { return ComposeStartEnvironment(inherited, folders, text); }},
+      {"start environment", [&] { return ComposeStartEnvironment(inherited, folders, text); }},
       {"machine path",
        [&] { return ComposeMachinePath(stored.c_str(), stored.size(), u"C:\\WINDOWS", text); }},
       {"machine path, none stored", [&] { return ComposeMachinePath(u"", 0, u"C:\\", text); }},
