@@ -2,19 +2,16 @@
 
 #include <functional>
 #include <memory>
-#include "probe/known_folders.h"
 
 #include "import_patch.h"
+#include "probe/known_folders.h"
 #include "test_support.h"
+#include "text.h"
 
 using namespace quillane;
 using namespace quillane_test;
 
 namespace {
-
-std::wstring Text(const WideString& text) {
-  return std::wstring(AsWide(text.CStr()), text.Length());
-}
 
 // A key of the test's own under HKCU, removed afterwards.
 class TestKey {
@@ -37,7 +34,7 @@ class TestKey {
   }
   const std::wstring& Path() const { return path_; }
   std::wstring Read(const wchar_t* name) {
-    return Text(ReadExpandedRegistryText(HKEY_CURRENT_USER, path_.c_str(), name));
+    return WideText(ReadExpandedRegistryText(HKEY_CURRENT_USER, path_.c_str(), name));
   }
 
  private:
@@ -49,7 +46,7 @@ TEST(RegistryFolder, MissingKeyOrValueGivesEmpty) {
   TestKey key;
   EXPECT_EQ(key.Read(L"absent"), L"");
   EXPECT_EQ(
-      Text(ReadExpandedRegistryText(HKEY_CURRENT_USER, L"Software\\QuillaneTests\\none", L"x")),
+      WideText(ReadExpandedRegistryText(HKEY_CURRENT_USER, L"Software\\QuillaneTests\\none", L"x")),
       L"");
 }
 
@@ -108,13 +105,13 @@ TEST(MachineFolders, ReadTheirOwnRegistryValues) {
   SetEnvironmentVariableW(L"QUILLANE_TEST_ROOT", L"E:\\Root");
   programFiles.SetText(L"%QUILLANE_TEST_ROOT%\\Program Files");
   commonPrograms.SetText(L"%QUILLANE_TEST_ROOT%\\Start Menu\\Programs\\");
-  EXPECT_EQ(Text(GetProgramFilesFolder()), L"E:\\Root\\Program Files");
-  EXPECT_EQ(Text(GetCommonProgramsFolder()), L"E:\\Root\\Start Menu\\Programs\\");
+  EXPECT_EQ(WideText(GetProgramFilesFolder()), L"E:\\Root\\Program Files");
+  EXPECT_EQ(WideText(GetCommonProgramsFolder()), L"E:\\Root\\Start Menu\\Programs\\");
 
   programFiles.Remove();
   commonPrograms.SetText(std::wstring(200, L'z'));  // 402 bytes
-  EXPECT_EQ(Text(GetProgramFilesFolder()), L"");
-  EXPECT_EQ(Text(GetCommonProgramsFolder()), L"");
+  EXPECT_EQ(WideText(GetProgramFilesFolder()), L"");
+  EXPECT_EQ(WideText(GetCommonProgramsFolder()), L"");
 }
 
 // The machine's own PATH as stored, of any length, unexpanded; nothing when
@@ -138,10 +135,10 @@ TEST(MachinePath, StoredTextOfAnyLengthOrNothing) {
   };
   for (const auto& row : cases) {
     path.SetText(row.text, row.type);
-    EXPECT_EQ(Text(ReadMachinePath()), row.expected) << row.what;
+    EXPECT_EQ(WideText(ReadMachinePath()), row.expected) << row.what;
   }
   path.Remove();
-  EXPECT_EQ(Text(ReadMachinePath()), L"");
+  EXPECT_EQ(WideText(ReadMachinePath()), L"");
 }
 
 // The machine's Windows folder, whatever the environment of the user says.
@@ -154,7 +151,7 @@ TEST(WindowsFolder, IsTheMachinesWhateverTheEnvironmentSays) {
     saved[index] = value;
     SetEnvironmentVariableW(variables[index], L"Z:\\tmp\\users-own");
   }
-  std::wstring windows = Text(GetWindowsFolder());
+  std::wstring windows = WideText(GetWindowsFolder());
   for (size_t index = 0; index < 5; ++index) {
     SetEnvironmentVariableW(variables[index],
                             saved[index].empty() ? nullptr : saved[index].c_str());
@@ -205,14 +202,14 @@ TEST(KnownFolders, EmptyWhereThePlatformFails) {
   };
   for (const auto& row : cases) {
     const std::shared_ptr<void> failing = row.fail();
-    EXPECT_EQ(Text(row.read()), L"") << row.call;
+    EXPECT_EQ(WideText(row.read()), L"") << row.call;
   }
 
   const std::wstring grown = L"C:\\tools;" + std::wstring(600, L'g');
   grownPath = grown.c_str();
   ImportPatch growing("ADVAPI32.dll", "RegQueryValueExW", EntryOf(&QueryWhileGrowing));
   platformQuery = growing.Original<decltype(platformQuery)>();
-  EXPECT_EQ(Text(ReadMachinePath()), grown);
+  EXPECT_EQ(WideText(ReadMachinePath()), grown);
 }
 
 }  // namespace

@@ -17,4 +17,11 @@ std::u16string Text(const PathBuffer<Capacity>& text) {
   return {text.CStr(), text.Length()};
 }
 
+#ifdef _WIN32
+// The same as the platform's wide text, for comparisons with its paths.
+inline std::wstring WideText(const WideString& text) {
+  return {reinterpret_cast<const wchar_t*>(text.CStr()), text.Length()};
+}
+#endif
+
 }  // namespace quillane

@@ -5,6 +5,7 @@
 #include "import_patch.h"
 #include "payload_files.h"  // generated from payload.txt
 #include "res/resource_ids.h"
+#include "text.h"
 #include "text/catalogue.h"
 #include "text/local_string.h"
 #include "text/string_block.h"
@@ -16,8 +17,6 @@ using quillane::WideString;
 namespace {
 
 HMODULE Self() { return GetModuleHandleW(nullptr); }
-
-std::u16string Text(const WideString& text) { return std::u16string(text.CStr(), text.Length()); }
 
 std::u16string Load(uint32_t id, uint16_t language) {
   return Text(LoadStringFromTable(Self(), id, language));
