@@ -238,4 +238,22 @@ long long RunAndWait(const std::wstring& program, const std::wstring& arguments)
   return child.WaitForExit(INFINITE);
 }
 
+std::vector<std::wstring> EntriesMatching(const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  quillane::UniqueFind listing(FindFirstFileW(pattern.c_str(), &found));
+  if (!listing.Valid()) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(listing.Get(), &found));
+  return names;
+}
+
+std::wstring WorkingBase() {
+  wchar_t windows[MAX_PATH];
+  GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  return std::wstring(windows) + L"\\Temp";
+}
+
 }  // namespace quillane_test

@@ -110,6 +110,13 @@ class OutsideTargets {
 // Whether this program is a 32-bit one on 64-bit Windows.
 bool UnderWow64();
 
+// The names a FindFirstFileW pattern matches, but "." and "..".
+std::vector<std::wstring> EntriesMatching(const std::wstring& pattern);
+
+// The installer's working base: the Windows folder's Temp folder, without a
+// trailing backslash.
+std::wstring WorkingBase();
+
 // A name no other test or run uses.
 std::wstring UniqueName(const wchar_t* prefix);
 

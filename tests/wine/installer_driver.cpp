@@ -69,25 +69,10 @@ void InstallerRunTest::TearDown() { quillane::DeleteTree(WorkingRoot().c_str());
 std::wstring InstallerPath() { return FromUnixPath(QUILLANE_INSTALLER_UNIX_PATH); }
 std::wstring SamplePayloadPath() { return FromUnixPath(QUILLANE_PAYLOAD_UNIX_PATH); }
 
-std::wstring WorkingBase() {
-  wchar_t windows[MAX_PATH];
-  GetSystemWindowsDirectoryW(windows, MAX_PATH);
-  return std::wstring(windows) + L"\\Temp";
-}
-
 std::wstring WorkingRoot() { return WorkingBase() + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}\\"; }
 
 std::vector<std::wstring> ProductFoldersInBase() {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE listing = FindFirstFileW(
-      (WorkingBase() + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}*").c_str(), &found);
-  if (listing == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.push_back(found.cFileName);
-  } while (FindNextFileW(listing, &found));
-  FindClose(listing);
-  return names;
+  return EntriesMatching(WorkingBase() + L"\\{6F1C2A90-4B7E-4D35-9C21-0A8E5B3D7F64}*");
 }
 
 void ScopedEnvironment::Remember(const std::wstring& name) {

@@ -16,9 +16,7 @@ namespace quillane_test {
 // The installer and its sample payload in this build tree, as Windows paths.
 std::wstring InstallerPath();
 std::wstring SamplePayloadPath();
-// The working base (the Windows folder's Temp, without a trailing backslash)
-// and the working tree the installer unpacks into there.
-std::wstring WorkingBase();
+// The working tree the installer unpacks into in the working base.
 std::wstring WorkingRoot();
 // The names in the working base that begin with the product code: the
 // run's own folders, and whatever someone else made there.

@@ -74,10 +74,7 @@ TEST(ExtractResourceToFile, PathThatDoesNotFitItsBufferIsRefusedWithoutAFile) {
   const std::wstring exactFit(room, L'n');
   EXPECT_NE(ExtractResourceToFile(folder.Path().c_str(), kPatternId, exactFit.c_str()),
             static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
-  WIN32_FIND_DATAW entry;
-  HANDLE listing = FindFirstFileW((folder / L"n*").c_str(), &entry);
-  EXPECT_EQ(listing, INVALID_HANDLE_VALUE);
-  if (listing != INVALID_HANDLE_VALUE) FindClose(listing);
+  EXPECT_EQ(EntriesMatching(folder / L"n*"), std::vector<std::wstring>{});
 }
 
 // Each failing call of the extraction is the run's failure, with the

@@ -15,14 +15,7 @@ TEST(UnpackInstallPayload, EndsAtASubFolderThatCannotBeMade) {
   const quillane::WideString workingRoot(quillane::AsUnits(rootPath.c_str()));
   auto failing = FAIL_IMPORT("KERNEL32.dll", CreateDirectoryW, FALSE);
   EXPECT_FALSE(quillane::UnpackInstallPayload(workingRoot));
-  WIN32_FIND_DATAW found;
-  HANDLE listing = FindFirstFileW((rootPath + L"*").c_str(), &found);
-  ASSERT_NE(listing, INVALID_HANDLE_VALUE);
-  int entries = 0;
-  do entries += found.cFileName[0] != L'.';
-  while (FindNextFileW(listing, &found));
-  FindClose(listing);
-  EXPECT_EQ(entries, 0);
+  EXPECT_EQ(EntriesMatching(rootPath + L"*"), std::vector<std::wstring>{});
 }
 
 }  // namespace

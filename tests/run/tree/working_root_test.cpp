@@ -76,21 +76,8 @@ TEST(WorkingRootSecurity, OwnedByAdministratorsProtectedWithThreeEntriesInherite
 
 const wchar_t kTestCode[] = L"{QUILLANE-WORKING-ROOT-TEST}";
 
-// The working base, and what in it begins with the test's product code.
-std::wstring WorkingBase() {
-  wchar_t windows[MAX_PATH];
-  GetSystemWindowsDirectoryW(windows, MAX_PATH);
-  return std::wstring(windows) + L"\\Temp\\";
-}
 std::vector<std::wstring> EntriesOfTheTestCode() {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  HANDLE listing = FindFirstFileW((WorkingBase() + kTestCode + L"*").c_str(), &found);
-  if (listing == INVALID_HANDLE_VALUE) return names;
-  do names.push_back(found.cFileName);
-  while (FindNextFileW(listing, &found));
-  FindClose(listing);
-  return names;
+  return EntriesMatching(WorkingBase() + L"\\" + kTestCode + L"*");
 }
 
 // Whichever call fails, the run gets no folders and leaves none behind; a
@@ -121,7 +108,7 @@ TEST(CreateWorkingFolders, AFailingPlatformCallLeavesNothingBehind) {
        [] { return FAIL_IMPORT("ADVAPI32.dll", CryptAcquireContextW, FALSE); }},
       {"CryptGenRandom", true, [] { return FAIL_IMPORT("ADVAPI32.dll", CryptGenRandom, FALSE); }},
   };
-  const std::wstring squat = WorkingBase() + kTestCode;
+  const std::wstring squat = WorkingBase() + L"\\" + kTestCode;
   for (const auto& row : cases) {
     SCOPED_TRACE(row.call);
     quillane::UniqueFile held;
@@ -162,7 +149,7 @@ TEST(CreateWorkingFolders, FailsWheneverMemoryRunsOut) {
       /*recoverable=*/true);
   // Memory that ran out during the removal leaves folders behind.
   for (const std::wstring& name : EntriesOfTheTestCode()) {
-    quillane::DeleteTree((WorkingBase() + name).c_str());
+    quillane::DeleteTree((WorkingBase() + L"\\" + name).c_str());
   }
   EXPECT_EQ(EntriesOfTheTestCode(), std::vector<std::wstring>{});
 }
