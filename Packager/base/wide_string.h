@@ -60,6 +60,9 @@ class WideString {
 
 // Position of the first occurrence of needle (needleLength units) in
 // haystack (haystackLength units) at or after `from`, or WideString::npos.
+size_t FindText(const Unit* haystack, size_t haystackLength, const Unit* needle,
+                size_t needleLength, size_t from = 0);
+
 // The unit with an ASCII lower-case letter made upper case; every other unit
 // as it is. Names the platform compares without regard to case differ only
 // in these for everything this program handles.
@@ -71,8 +74,5 @@ inline Unit UpperAscii(Unit unit) {
 // the path already ends with one (a drive's or a volume's root). False when
 // memory runs out.
 bool AppendPathPart(WideString& path, const Unit* part);
-
-size_t FindText(const Unit* haystack, size_t haystackLength, const Unit* needle,
-                size_t needleLength, size_t from = 0);
 
 }  // namespace quillane

@@ -14,6 +14,10 @@ using namespace quillane_test;
 namespace {
 
 // A key of the test's own under HKCU, removed afterwards.
+// Where the machine's own environment, its PATH included, is stored.
+const wchar_t kEnvironmentKey[] =
+    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
 class TestKey {
  public:
   TestKey() : path_(L"Software\\QuillaneTests\\" + UniqueName(L"folders")) {
@@ -117,9 +121,7 @@ TEST(MachineFolders, ReadTheirOwnRegistryValues) {
 // The machine's own PATH as stored, of any length, unexpanded; nothing when
 // it is missing or no text.
 TEST(MachinePath, StoredTextOfAnyLengthOrNothing) {
-  RegistryValueOverride path(HKEY_LOCAL_MACHINE,
-                             L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment",
-                             L"Path");
+  RegistryValueOverride path(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path");
   const std::wstring longPath = L"C:\\tools;" + std::wstring(5000, L'p');
   struct {
     const wchar_t* what;
@@ -159,9 +161,6 @@ TEST(WindowsFolder, IsTheMachinesWhateverTheEnvironmentSays) {
   CharLowerW(windows.data());
   EXPECT_EQ(windows, L"c:\\windows");
 }
-
-const wchar_t kEnvironmentKey[] =
-    L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 
 // The machine PATH grows once, between the size query and the read.
 LONG(WINAPI* platformQuery)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) = nullptr;
